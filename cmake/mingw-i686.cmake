@@ -1,0 +1,19 @@
+# Cross-compiles for 32-bit Windows with mingw-w64. The -posix variants are
+# used throughout: the win32-threads ones lack std::mutex, which GoogleTest needs.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR i686)
+
+set(MINGW_PREFIX i686-w64-mingw32)
+set(CMAKE_C_COMPILER ${MINGW_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${MINGW_PREFIX}-g++-posix)
+set(CMAKE_RC_COMPILER ${MINGW_PREFIX}-windres)
+set(CMAKE_AR ${MINGW_PREFIX}-ar CACHE FILEPATH "")
+set(CMAKE_RANLIB ${MINGW_PREFIX}-ranlib CACHE FILEPATH "")
+set(CMAKE_STRIP ${MINGW_PREFIX}-strip CACHE FILEPATH "")
+set(CMAKE_OBJCOPY ${MINGW_PREFIX}-objcopy CACHE FILEPATH "")
+set(CMAKE_OBJDUMP ${MINGW_PREFIX}-objdump CACHE FILEPATH "")
+
+set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

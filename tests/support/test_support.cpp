@@ -1,0 +1,130 @@
+#include "support/test_support.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+
+namespace testing_support {
+
+namespace {
+
+LONG counter = 0;
+
+std::string UniqueName(const char* stem) {
+  char name[64];
+  snprintf(name, sizeof(name), "%s-%lu-%ld", stem, GetCurrentProcessId(),
+           InterlockedIncrement(&counter));
+  return name;
+}
+
+}  // namespace
+
+std::string WindowsPathOf(const std::string& unixPath) {
+  std::string path = "Z:" + unixPath;
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return path;
+}
+
+std::string BuildPath(const std::string& relative) {
+  return WindowsPathOf(BRAMCOT_BUILD_DIR) + "\\" + relative;
+}
+
+std::string OutputPath(const std::string& name) {
+  const char* harness = getenv("HARNESS_DIR");
+  std::string dir = harness ? WindowsPathOf(harness) + "\\out" : BuildPath("harness\\out");
+  CreateDirectoryA(dir.c_str(), nullptr);
+  return dir + "\\" + name;
+}
+
+ScratchFolder::ScratchFolder() {
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  path = std::string(temp) + UniqueName("bramtest") + "\\";
+  CreateDirectoryA(path.c_str(), nullptr);
+}
+
+ScratchFolder::~ScratchFolder() { RemoveFolderTree(path); }
+
+void RemoveFolderTree(const std::string& folder) {
+  std::string base = folder;
+  if (!base.empty() && base.back() != '\\') base += '\\';
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((base + "*").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name = data.cFileName;
+      if (name == "." || name == "..") continue;
+      std::string full = base + name;
+      SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveFolderTree(full);
+      else
+        DeleteFileA(full.c_str());
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+  }
+  SetFileAttributesA(base.c_str(), FILE_ATTRIBUTE_NORMAL);
+  RemoveDirectoryA(base.c_str());
+}
+
+ScratchKey::ScratchKey() {
+  path = "Software\\Bramcot Tests\\" + UniqueName("key");
+  HKEY key;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                      nullptr) == ERROR_SUCCESS)
+    RegCloseKey(key);
+}
+
+ScratchKey::~ScratchKey() { RegDeleteTreeA(HKEY_CURRENT_USER, path.c_str()); RegDeleteKeyA(HKEY_CURRENT_USER, path.c_str()); }
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                            nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+  return ok && written == bytes.size();
+}
+
+bool ReadFileBytes(const std::string& path, std::string* bytes) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  bytes->clear();
+  char block[65536];
+  DWORD got = 0;
+  while (ReadFile(file, block, sizeof(block), &got, nullptr) && got) bytes->append(block, got);
+  CloseHandle(file);
+  return true;
+}
+
+void SetEmulatedVersion(const std::string& exe, const std::string& version) {
+  std::string key = "Software\\Wine\\AppDefaults\\" + exe;
+  if (version.empty()) {
+    RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
+    return;
+  }
+  RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), "Version", REG_SZ, version.c_str(),
+                  static_cast<DWORD>(version.size() + 1));
+}
+
+bool RunProgram(const std::string& commandLine, DWORD timeoutMs, DWORD* exitCode) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  std::string line = commandLine;
+  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process))
+    return false;
+  CloseHandle(process.hThread);
+  bool ended = WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0;
+  if (ended)
+    GetExitCodeProcess(process.hProcess, exitCode);
+  else
+    TerminateProcess(process.hProcess, 1);
+  CloseHandle(process.hProcess);
+  return ended;
+}
+
+}  // namespace testing_support

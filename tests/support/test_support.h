@@ -1,0 +1,69 @@
+// Helpers every test program shares: scratch folders and registry keys that
+// remove themselves, paths into the build tree, and child programs.
+#ifndef TESTS_SUPPORT_TEST_SUPPORT_H_
+#define TESTS_SUPPORT_TEST_SUPPORT_H_
+
+#include <windows.h>
+
+#include <string>
+
+namespace testing_support {
+
+// "/a/b" -> "Z:\a\b": Wine maps the Linux root to drive Z:.
+std::string WindowsPathOf(const std::string& unixPath);
+
+// Windows path of a file in the build tree, e.g. BuildPath("bin\\Bramcot.exe").
+std::string BuildPath(const std::string& relative);
+
+// Windows path of a file the test run keeps (screenshots, reports).
+std::string OutputPath(const std::string& name);
+
+// A fresh folder under the user's temp folder, removed with its contents
+// (read-only files included) on destruction.
+class ScratchFolder {
+ public:
+  ScratchFolder();
+  ~ScratchFolder();
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+  const std::string& Path() const { return path; }  // with trailing backslash
+  std::string File(const std::string& name) const { return path + name; }
+
+ private:
+  std::string path;
+};
+
+// Removes a folder tree, clearing read-only attributes first.
+void RemoveFolderTree(const std::string& path);
+
+// A fresh key under HKCU\Software\Bramcot Tests, deleted with its sub-keys on
+// destruction.
+class ScratchKey {
+ public:
+  ScratchKey();
+  ~ScratchKey();
+  ScratchKey(const ScratchKey&) = delete;
+  ScratchKey& operator=(const ScratchKey&) = delete;
+
+  const std::string& Path() const { return path; }  // relative to HKCU
+  HKEY Root() const { return HKEY_CURRENT_USER; }
+
+ private:
+  std::string path;
+};
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes);
+bool ReadFileBytes(const std::string& path, std::string* bytes);
+
+// Makes Wine report `version` ("win98", "winxp", ...) to programs named `exe`;
+// an empty version removes the setting.
+void SetEmulatedVersion(const std::string& exe, const std::string& version);
+
+// Runs `commandLine` and waits up to `timeoutMs` for it to end. True when it
+// ended in time; its exit code goes to `exitCode`.
+bool RunProgram(const std::string& commandLine, DWORD timeoutMs, DWORD* exitCode);
+
+}  // namespace testing_support
+
+#endif  // TESTS_SUPPORT_TEST_SUPPORT_H_
