@@ -1,0 +1,96 @@
+#include "base/registry_key.h"
+
+#include <string.h>
+
+#include "base/security_builder.h"
+
+namespace {
+
+// Key names are at most 255 characters; a longer one fails to enumerate.
+const DWORD kKeyNameSize = 260;
+
+bool IsEmpty(const char* text) { return !text || !*text; }
+
+}  // namespace
+
+int RegistryKey::Open(HKEY root, const char* path) {
+  if (IsEmpty(path)) return 0;
+  return RegOpenKeyExA(root, path, 0, KEY_READ, &key) == ERROR_SUCCESS;
+}
+
+int RegistryKey::Create(HKEY root, const char* path, REGSAM access) {
+  if (IsEmpty(path)) return 0;
+  return RegCreateKeyExA(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &key,
+                         nullptr) == ERROR_SUCCESS;
+}
+
+int RegistryKey::QueryDword(const char* name, DWORD* value) const {
+  if (!key || !value) return 0;
+  DWORD read = 0;
+  DWORD size = sizeof(read);
+  if (RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&read), &size) !=
+      ERROR_SUCCESS)
+    return 0;
+  *value = read;
+  return 1;
+}
+
+int RegistryKey::QueryString(const char* name, char* buffer, DWORD size) const {
+  if (!buffer || size == 0) return 0;
+  DWORD returned = size;
+  if (!key || RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer),
+                               &returned) != ERROR_SUCCESS ||
+      returned > size) {
+    // The platform may leave the buffer as it was: never hand back stale text.
+    buffer[0] = '\0';
+    return 0;
+  }
+  buffer[returned == 0 ? 0 : returned - 1] = '\0';
+  return 1;
+}
+
+int RegistryKey::QueryBytes(const char* name, BYTE* buffer, DWORD* size) const {
+  if (!key || !size) return 0;
+  return RegQueryValueExA(key, name, nullptr, nullptr, buffer, size) == ERROR_SUCCESS;
+}
+
+int RegistryKey::Close() {
+  if (!key) return 1;
+  if (RegCloseKey(key) != ERROR_SUCCESS) return 0;
+  key = nullptr;
+  return 1;
+}
+
+int RegistryKey::RemoveTree(HKEY root, const char* path) {
+  SecurityBuilder security;
+  security.GrantOpenAccess(root, path);
+
+  // Opens the key as RegCreateKeyA does, creating it when it does not exist.
+  // An empty path fails here, so a root is never emptied.
+  RegistryKey level;
+  if (!level.Create(root, path, MAXIMUM_ALLOWED)) return 0;
+
+  int result = 1;
+  char name[kKeyNameSize];
+  char removed[kKeyNameSize] = "";
+  for (;;) {
+    // A deleted sub-key no longer occupies index 0, so the next one moves up.
+    DWORD length = kKeyNameSize;
+    if (RegEnumKeyExA(level.Handle(), 0, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS)
+      break;
+    name[kKeyNameSize - 1] = '\0';
+    // A sub-key that is still there after its removal succeeded is a symbolic
+    // link: deleting it deleted its target, and the link would be opened,
+    // its target recreated and deleted forever.
+    if (strcmp(name, removed) == 0 || !RemoveTree(level.Handle(), name)) {
+      result = 0;
+      break;
+    }
+    memcpy(removed, name, sizeof(removed));
+  }
+  level.Close();
+
+  if (result && RegDeleteKeyA(root, path) != ERROR_SUCCESS) result = 0;
+  return result;
+}

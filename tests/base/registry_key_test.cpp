@@ -1,0 +1,307 @@
+#include "base/registry_key.h"
+
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include <string>
+
+#include "base/registry_scratch.h"
+#include "support/test_support.h"
+
+using namespace registry_scratch;
+using testing_support::ScratchKey;
+
+namespace {
+
+std::string Bytes(const char* data, size_t size) { return std::string(data, size); }
+
+TEST(RegistryKey, OpenAndClose) {
+  ScratchKey scratch;
+  RegistryKey key;
+  EXPECT_EQ(1, key.Close()) << "no key open";
+  ASSERT_EQ(1, key.Open(scratch.Root(), scratch.Path().c_str()));
+  EXPECT_NE(nullptr, key.Handle());
+  EXPECT_EQ(1, key.Close());
+  EXPECT_EQ(nullptr, key.Handle());
+
+  const std::string absent = scratch.Path() + "\\absent";
+  const char* badPaths[] = {absent.c_str(), "", nullptr};
+  for (size_t i = 0; i < sizeof(badPaths) / sizeof(badPaths[0]); ++i) {
+    EXPECT_EQ(0, key.Open(scratch.Root(), badPaths[i])) << "case " << i;
+    EXPECT_EQ(nullptr, key.Handle()) << "case " << i;
+  }
+  EXPECT_FALSE(KeyExists(scratch.Root(), absent)) << "Open must not create";
+}
+
+// Each value is read into a 16-byte array of which `size` bytes are offered;
+// the rest must stay untouched.
+struct StringCase {
+  const char* name;
+  DWORD type;
+  std::string stored;  // empty with `absent` for no value
+  bool absent;
+  DWORD size;
+  int result;
+  const char* text;
+};
+
+TEST(RegistryKey, QueryString) {
+  const StringCase cases[] = {
+      {"fits", REG_SZ, Bytes("abc", 4), false, 16, 1, "abc"},
+      {"exact fit", REG_SZ, Bytes("abc", 4), false, 4, 1, "abc"},
+      // Wine's narrow reader always adds a terminator to REG_SZ; raw bytes
+      // show the unterminated case.
+      {"unterminated", REG_BINARY, Bytes("abc", 3), false, 16, 1, "ab"},
+      {"one byte", REG_BINARY, Bytes("a", 1), false, 16, 1, ""},
+      {"empty", REG_SZ, Bytes("", 0), false, 16, 1, ""},
+      {"larger than buffer", REG_SZ, Bytes("abcdefgh", 9), false, 4, 0, ""},
+      {"absent", REG_SZ, Bytes("", 0), true, 16, 0, ""},
+      {"dword read as text", REG_DWORD, Bytes("abc", 4), false, 16, 1, "abc"},
+  };
+  ScratchKey scratch;
+  for (const StringCase& c : cases) {
+    if (!c.absent) {
+      ASSERT_TRUE(SetValue(scratch.Root(), scratch.Path(), c.name, c.type, c.stored)) << c.name;
+    }
+  }
+
+  RegistryKey key;
+  ASSERT_EQ(1, key.Open(scratch.Root(), scratch.Path().c_str()));
+  for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
+    const StringCase& c = cases[i];
+    char buffer[16];
+    memset(buffer, 'X', sizeof(buffer));
+    EXPECT_EQ(c.result, key.QueryString(c.name, buffer, c.size)) << "case " << i << " " << c.name;
+    ASSERT_NE(nullptr, memchr(buffer, 0, c.size)) << "case " << i << ": unterminated";
+    EXPECT_STREQ(c.text, buffer) << "case " << i << " " << c.name;
+    for (size_t b = c.size; b < sizeof(buffer); ++b)
+      ASSERT_EQ('X', buffer[b]) << "case " << i << ": byte " << b << " beyond the buffer written";
+  }
+
+  char untouched[4] = {'X', 'X', 'X', 'X'};
+  EXPECT_EQ(0, key.QueryString("fits", untouched, 0));
+  EXPECT_EQ('X', untouched[0]) << "a zero-size buffer must not be written";
+  EXPECT_EQ(0, key.QueryString("fits", nullptr, 16));
+
+  ASSERT_EQ(1, key.Close());
+  char closed[8] = "stale";
+  EXPECT_EQ(0, key.QueryString("fits", closed, sizeof(closed)));
+  EXPECT_STREQ("", closed);
+}
+
+struct DwordCase {
+  const char* name;
+  DWORD type;
+  std::string stored;
+  int result;
+  DWORD value;  // what the output holds afterwards; it starts as 0xAAAAAAAA
+};
+
+TEST(RegistryKey, QueryDword) {
+  const DwordCase cases[] = {
+      {"dword", REG_DWORD, Bytes("\x78\x56\x34\x12", 4), 1, 0x12345678},
+      {"short binary", REG_BINARY, Bytes("\x11\x22", 2), 1, 0x00002211},
+      {"text of three bytes", REG_SZ, Bytes("ab", 3), 1, 0x00006261},
+      {"too long", REG_BINARY, Bytes("12345678", 8), 0, 0xAAAAAAAA},
+      {"absent", REG_NONE, std::string(), 0, 0xAAAAAAAA},
+  };
+  ScratchKey scratch;
+  for (const DwordCase& c : cases) {
+    if (c.type != REG_NONE) {
+      ASSERT_TRUE(SetValue(scratch.Root(), scratch.Path(), c.name, c.type, c.stored)) << c.name;
+    }
+  }
+
+  RegistryKey key;
+  ASSERT_EQ(1, key.Open(scratch.Root(), scratch.Path().c_str()));
+  for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
+    DWORD value[2] = {0xAAAAAAAA, 0xBBBBBBBB};
+    EXPECT_EQ(cases[i].result, key.QueryDword(cases[i].name, &value[0])) << "case " << i;
+    EXPECT_EQ(cases[i].value, value[0]) << "case " << i << " " << cases[i].name;
+    EXPECT_EQ(0xBBBBBBBBu, value[1]) << "case " << i << ": written beyond 4 bytes";
+  }
+  EXPECT_EQ(0, key.QueryDword("dword", nullptr));
+}
+
+TEST(RegistryKey, QueryBytes) {
+  ScratchKey scratch;
+  ASSERT_TRUE(SetValue(scratch.Root(), scratch.Path(), "blob", REG_BINARY, Bytes("\1\2\3\4\5", 5)));
+  RegistryKey key;
+  ASSERT_EQ(1, key.Open(scratch.Root(), scratch.Path().c_str()));
+
+  BYTE buffer[8] = {};
+  DWORD size = sizeof(buffer);
+  ASSERT_EQ(1, key.QueryBytes("blob", buffer, &size));
+  EXPECT_EQ(5u, size);
+  EXPECT_EQ(0, memcmp(buffer, "\1\2\3\4\5", 5));
+
+  BYTE small[4] = {9, 9, 9, 9};
+  size = 3;
+  EXPECT_EQ(0, key.QueryBytes("blob", small, &size));
+  EXPECT_EQ(9, small[3]) << "written beyond the size offered";
+  EXPECT_EQ(0, key.QueryBytes("blob", small, nullptr));
+}
+
+// Trees removed whole: every key goes, deepest first (a parent with a sub-key
+// left cannot be deleted, so the result would be 0).
+struct TreeCase {
+  const char* label;
+  const char* keys[6];  // created under the target, in this order
+};
+
+TEST(RegistryKeyRemoveTree, RemovesWholeTrees) {
+  const TreeCase cases[] = {
+      {"no sub-keys", {}},
+      {"three levels", {"a\\b\\c", "a\\b\\c2", "a\\b2", "m", "z\\y\\x"}},
+  };
+  for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
+    ScratchKey scratch;
+    const std::string target = scratch.Path() + "\\target";
+    ASSERT_TRUE(CreateKey(scratch.Root(), target));
+    for (const char* sub : cases[i].keys) {
+      if (!sub) break;
+      ASSERT_TRUE(CreateKey(scratch.Root(), target + "\\" + sub));
+      ASSERT_TRUE(SetValue(scratch.Root(), target + "\\" + sub, "value", REG_SZ, Bytes("x", 2)));
+    }
+    ASSERT_TRUE(CreateKey(scratch.Root(), scratch.Path() + "\\targetX")) << "decoy";
+
+    EXPECT_EQ(1, RegistryKey::RemoveTree(scratch.Root(), target.c_str())) << "case " << i;
+    EXPECT_FALSE(KeyExists(scratch.Root(), target)) << "case " << i << " " << cases[i].label;
+    EXPECT_TRUE(KeyExists(scratch.Root(), scratch.Path() + "\\targetX")) << "case " << i;
+    EXPECT_TRUE(KeyExists(scratch.Root(), scratch.Path())) << "case " << i;
+  }
+}
+
+TEST(RegistryKeyRemoveTree, AbsentKeyLeavesNothing) {
+  ScratchKey scratch;
+  const std::string absent = scratch.Path() + "\\absent";
+  // Opening up the absent key creates it; the removal must delete it again.
+  EXPECT_EQ(1, RegistryKey::RemoveTree(scratch.Root(), absent.c_str()));
+  EXPECT_FALSE(KeyExists(scratch.Root(), absent));
+}
+
+// The keys of both receiver IDs under HKLM, with decoys whose names share a
+// prefix with them.
+TEST(RegistryKeyRemoveTree, DeviceKeysBesideDecoys) {
+  const char kUsb[] = "SYSTEM\\CurrentControlSet\\Enum\\USB\\";
+  const std::string present = std::string(kUsb) + "Vid_14aa&Pid_0160";
+  const std::string absent = std::string(kUsb) + "Vid_14aa&Pid_0161";
+  const std::string decoys[] = {std::string(kUsb) + "Vid_14aa&Pid_01601",
+                                std::string(kUsb) + "Vid_14aa&Pid_0162"};
+  if (!CreateKey(HKEY_LOCAL_MACHINE, present + "\\5&2f1a&0&1\\Device Parameters"))
+    GTEST_SKIP() << "the test user cannot create keys under HKLM\\" << kUsb;
+  ASSERT_TRUE(SetValue(HKEY_LOCAL_MACHINE, present + "\\5&2f1a&0&1", "HardwareID", REG_MULTI_SZ,
+                       Bytes("USB\\Vid_14aa&Pid_0160\0", 23)));
+  ASSERT_TRUE(CreateKey(HKEY_LOCAL_MACHINE, present + "\\5&2f1a&0&2"));
+  for (const std::string& decoy : decoys) ASSERT_TRUE(CreateKey(HKEY_LOCAL_MACHINE, decoy + "\\1"));
+  ASSERT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, absent));
+
+  EXPECT_EQ(1, RegistryKey::RemoveTree(HKEY_LOCAL_MACHINE, present.c_str()));
+  EXPECT_EQ(1, RegistryKey::RemoveTree(HKEY_LOCAL_MACHINE, absent.c_str()));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, present));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, absent));
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUsb));
+  for (const std::string& decoy : decoys) {
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, decoy + "\\1")) << decoy;
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, (decoy + "\\1").c_str());
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, decoy.c_str());
+  }
+}
+
+// A key owned by LocalSystem whose DACL denies everyone everything: the test
+// user can neither open it up nor delete it. Keys are removed in name order,
+// so "a" goes before the stuck "m" and "z" is never reached.
+TEST(RegistryKeyRemoveTree, StopsAtFirstKeyThatCannotGo) {
+  VolatileKey root;
+  ASSERT_TRUE(root.Create("t\\a\\x"));
+  ASSERT_TRUE(root.Create("t\\m\\stuck"));
+  ASSERT_TRUE(root.Create("t\\z"));
+  if (!MakeUndeletable(HKEY_CURRENT_USER, root.Sub("t\\m\\stuck")))
+    GTEST_SKIP() << "Wine let the test user delete a key owned by LocalSystem that denies all";
+
+  EXPECT_EQ(0, RegistryKey::RemoveTree(HKEY_CURRENT_USER, root.Sub("t").c_str()));
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, root.Sub("t\\a"))) << "removed before the stuck key";
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, root.Sub("t\\m\\stuck")));
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, root.Sub("t\\m")));
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, root.Sub("t\\z"))) << "the removal must stop";
+  // The parents that stay keep the access they were opened up to.
+  EXPECT_TRUE(GrantsEveryoneFullAccess(HKEY_CURRENT_USER, root.Sub("t")));
+  EXPECT_TRUE(GrantsEveryoneFullAccess(HKEY_CURRENT_USER, root.Sub("t\\m")));
+}
+
+// Deleting a symbolic-link key through its name deletes the target, so the
+// link is still the first sub-key afterwards. The removal must give up rather
+// than recreate and delete the target forever.
+TEST(RegistryKeyRemoveTree, SymbolicLinkSubKeyEndsRemoval) {
+  VolatileKey root;
+  ASSERT_TRUE(root.Create("t"));
+  HKEY link;
+  ASSERT_EQ(ERROR_SUCCESS,
+            RegCreateKeyExA(HKEY_CURRENT_USER, root.Sub("t\\link").c_str(), 0, nullptr,
+                            REG_OPTION_VOLATILE | REG_OPTION_CREATE_LINK, KEY_ALL_ACCESS, nullptr,
+                            &link, nullptr));
+  // A link names its target by its native path; Wine's HKLM is \Registry\Machine.
+  std::wstring native = L"\\Registry\\Machine\\Software\\Bramcot Tests Link Target";
+  LONG set = RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK,
+                            reinterpret_cast<const BYTE*>(native.c_str()),
+                            static_cast<DWORD>(native.size() * sizeof(wchar_t)));
+  RegCloseKey(link);
+  ASSERT_EQ(ERROR_SUCCESS, set);
+  auto linkExists = [&] {
+    HKEY opened;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, root.Sub("t\\link").c_str(), REG_OPTION_OPEN_LINK,
+                      KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
+      return false;
+    RegCloseKey(opened);
+    return true;
+  };
+  ASSERT_TRUE(linkExists());
+
+  struct Removal {
+    std::string path;
+    int result;
+    static DWORD WINAPI Run(void* self) {
+      Removal* removal = static_cast<Removal*>(self);
+      removal->result = RegistryKey::RemoveTree(HKEY_CURRENT_USER, removal->path.c_str());
+      return 0;
+    }
+  };
+  // Leaked on purpose when the removal hangs, with the thread still using it.
+  Removal* removal = new Removal{root.Sub("t"), -1};
+  HANDLE thread = CreateThread(nullptr, 0, Removal::Run, removal, 0, nullptr);
+  ASSERT_NE(nullptr, thread);
+  DWORD waited = WaitForSingleObject(thread, 20000);
+  CloseHandle(thread);
+  ASSERT_EQ(WAIT_OBJECT_0, waited) << "RemoveTree still runs after 20 s: it loops on the link";
+  int result = removal->result;
+  delete removal;
+  EXPECT_EQ(0, result);
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, root.Sub("t")));
+  EXPECT_TRUE(linkExists());
+
+  HKEY opened;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, root.Sub("t\\link").c_str(), REG_OPTION_OPEN_LINK, DELETE,
+                    &opened) == ERROR_SUCCESS) {
+    RegDeleteKeyA(opened, "");
+    RegCloseKey(opened);
+  }
+  RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Bramcot Tests Link Target");
+}
+
+TEST(RegistryKeyRemoveTree, BadPathsRemoveNothing) {
+  ScratchKey scratch;
+  ASSERT_TRUE(CreateKey(scratch.Root(), scratch.Path() + "\\child"));
+  HKEY root;
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(scratch.Root(), scratch.Path().c_str(), 0, KEY_ALL_ACCESS, &root));
+  const std::string tooLong(300, 'k');
+  const char* paths[] = {nullptr, "", tooLong.c_str()};
+  for (size_t i = 0; i < sizeof(paths) / sizeof(paths[0]); ++i) {
+    EXPECT_EQ(0, RegistryKey::RemoveTree(root, paths[i])) << "case " << i;
+    EXPECT_TRUE(KeyExists(root, "child")) << "case " << i << ": the root was emptied";
+  }
+  EXPECT_FALSE(KeyExists(root, tooLong));
+  RegCloseKey(root);
+}
+
+}  // namespace
