@@ -4,6 +4,7 @@
 
 #include <stdio.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -361,6 +362,54 @@ TEST(DeviceSetupFakes, Scenarios) {
     EXPECT_EQ(expected, rest);
     EXPECT_EQ(c.log, folder.LogLines());
   }
+}
+
+// Releases the blocked call 500 ms after it started.
+struct ReleaseAfterEntry {
+  HANDLE entered, release;
+  DWORD releasedAt;
+
+  static DWORD WINAPI Run(void* context) {
+    ReleaseAfterEntry* self = static_cast<ReleaseAfterEntry*>(context);
+    if (WaitForSingleObject(self->entered, 30000) != WAIT_OBJECT_0) return 1;
+    Sleep(500);
+    self->releasedAt = GetTickCount();
+    SetEvent(self->release);
+    return 0;
+  }
+};
+
+// The fake newdev.dll's hooks for tests of callers that run it on a worker
+// thread: it sets one event when a call starts and then waits for another.
+TEST(DeviceSetupFakes, NewdevSignalsEntryAndWaitsForRelease) {
+  char entered[64], release[64];
+  snprintf(entered, sizeof(entered), "bramtest-entered-%lu", GetCurrentProcessId());
+  snprintf(release, sizeof(release), "bramtest-release-%lu", GetCurrentProcessId());
+  ReleaseAfterEntry events = {CreateEventA(nullptr, TRUE, FALSE, entered),
+                              CreateEventA(nullptr, TRUE, FALSE, release), 0};
+  ASSERT_NE(nullptr, events.entered);
+  ASSERT_NE(nullptr, events.release);
+  HANDLE releaser = CreateThread(nullptr, 0, ReleaseAfterEntry::Run, &events, 0, nullptr);
+  ASSERT_NE(nullptr, releaser);
+
+  FakeFolder folder;
+  ASSERT_TRUE(folder.AddProgram("device_setup_host.exe"));
+  ASSERT_TRUE(folder.AddFake("newdev.dll", "newdev.dll"));
+  DWORD exitCode = 1;
+  EXPECT_TRUE(folder.Run("device_setup_host.exe",
+                         "\"" + folder.File("results.txt") + "\" update " + kId + " C:\\a.inf 1 0",
+                         {{"FAKE_NEWDEV_ANSWER", "TRUE"}, {"FAKE_NEWDEV_ENTERED", entered},
+                          {"FAKE_NEWDEV_BLOCK", release}},
+                         60000, &exitCode));
+  const DWORD endedAt = GetTickCount();
+  WaitForSingleObject(releaser, 30000);
+  CloseHandle(releaser);
+  EXPECT_NE(0u, events.releasedAt) << "the call never signalled its start";
+  EXPECT_GE(endedAt, events.releasedAt) << "the call returned before it was released";
+  std::vector<std::string> results = ReadLines(folder.File("results.txt"));
+  EXPECT_NE(results.end(), std::find(results.begin(), results.end(), "UpdateDriver 1"));
+  CloseHandle(events.entered);
+  CloseHandle(events.release);
 }
 
 }  // namespace
