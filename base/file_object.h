@@ -1,4 +1,4 @@
-// File helper of the foundation library (spec Part 7.5): six open modes,
+// File helper of the foundation library: six open modes,
 // buffered line reading, existence test, delete with attribute reset and a
 // directory walk.
 #ifndef BASE_FILE_OBJECT_H_

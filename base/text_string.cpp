@@ -359,7 +359,7 @@ int TextString::FormatV(const char* format, va_list args) {
   }
   int result = 1;
   if (!FormatPass(format, args)) {
-    // The written rule grows by 260 bytes and formats again until the output
+    // The plain rule grows by 260 bytes and formats again until the output
     // fits, giving up once the capacity has reached 3 MiB. Ask the formatter
     // for the length instead and go straight to where that loop ends: the
     // smallest capacity + k*260 (k >= 1) that holds the output, unless
@@ -384,7 +384,7 @@ int TextString::FormatV(const char* format, va_list args) {
         return 0;
       }
       memset(buffer, 0, capacity);
-      // The written loop; it ends at once unless the formatter contradicted
+      // The plain loop; it ends at once unless the formatter contradicted
       // its own count.
       while (!FormatPass(format, args)) {
         if (capacity >= kFormatCeiling) {
@@ -512,7 +512,7 @@ char* TextString::ReplaceAll(const char* search, const char* replacement) {
     buffer = replaced;
     capacity = static_cast<unsigned>(newCapacity);
     size = static_cast<unsigned>(before + replacementLength + after + 1);
-    // The written rule searches again from the start. No occurrence can start
+    // The plain rule searches again from the start. No occurrence can start
     // before found-searchLength+1 (the text before `found` is unchanged and
     // held none), so this finds the same one without walking it again.
     int from = found - static_cast<int>(searchLength) + 1;

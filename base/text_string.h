@@ -1,4 +1,4 @@
-// The one growable narrow-text string of both deliverables (spec Part 7.1).
+// The one growable narrow-text string of both deliverables.
 #ifndef BASE_TEXT_STRING_H_
 #define BASE_TEXT_STRING_H_
 
@@ -23,25 +23,25 @@
 // Growth failure: an operation that must grow and cannot calls Reset(260)
 // (an empty text in a fresh 260-byte buffer) and returns 0 (or null).
 //
-// Deliberate departures from the written Part 7.1 (the written behaviour is
-// faulty there):
+// Where this string deliberately differs from the plain growth rules (which
+// would be faulty):
 //  - FormatV always writes the terminator at capacity-1 itself (the bounded
 //    formatter leaves an exact-fit output unterminated). It reaches the
 //    capacity the 260-byte retry loop would reach in one step, by asking the
 //    formatter for the length first; results (text, result, capacity) equal
 //    those of the stepwise loop, including the refusal at 3 MiB.
 //  - ReplaceAll with a null or empty searched text returns the buffer
-//    unchanged (as written it never ends); with a replacement that contains
-//    the searched text (as written it never ends either) it returns null and
+//    unchanged (a naive loop never ends); with a replacement that contains
+//    the searched text (a naive loop never ends either) it returns null and
 //    leaves the text unchanged; an allocation failure takes the usual
 //    recovery instead of leaving a live buffer with size 0.
 //  - AssignN and AssignWideN never read past the source's terminator, even
-//    when the count is larger (they still grow to count + 1 as written).
+//    when the count is larger (they still grow to count + 1).
 //  - AssignWide(N) of an empty text gives an empty string with result 1.
 //  - AppendWide and AssignWideN grow for double-byte output instead of
 //    failing (and wiping the text) when the converted bytes need more room
 //    than the UTF-16 unit count; with single-byte output the capacities are
-//    the written ones.
+//    the plain ones.
 //  - EnsureTrailingBackslash looks at the last character, not the last byte,
 //    so a text ending in a double-byte character whose trail byte is 0x5C
 //    (Shift-JIS "表" is 0x95 0x5C) still gets its backslash.

@@ -69,7 +69,7 @@ std::string Ansi(unsigned unit) {
   return written > 0 ? std::string(out) : std::string();
 }
 
-// What Part 7.5's ReadLine delivers for a file of `bytes`, worked out
+// What ReadLine should deliver for a file of `bytes`, worked out
 // independently of FileObject: units, line feeds end lines, CR and 0 are
 // dropped, everything else is converted; a lone last byte in 16-bit mode is
 // dropped.

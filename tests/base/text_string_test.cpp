@@ -424,7 +424,7 @@ TEST_F(TextStringTest, FormatNullFormat) {
   EXPECT_EQ("", Text(s));
 }
 
-// The FormatV loop exactly as Part 7.1 writes it (with the terminator at
+// The plain step-by-step FormatV loop (with the terminator at
 // capacity-1 written every time), over a plain heap block.
 struct Outcome {
   int result;
