@@ -15,6 +15,8 @@
 //                terminator and returns 1, as GetModuleFileNameA does with a
 //                path that does not fit; otherwise the program's folder
 //   HOST_WINDOW  the owner window handle, in hex (default 1234)
+//   HOST_THREAD  file that receives "worker ID", the thread the sequence
+//                runs on
 #include <windows.h>
 
 #include <stdio.h>
@@ -46,6 +48,11 @@ class RecordingOwner : public InstallOwner {
 
   int GetModuleDirectory(HMODULE module, char* path) override {
     Line("GetModuleDirectory");
+    const std::string threadFile = Variable("HOST_THREAD");
+    if (FILE* thread = threadFile.empty() ? nullptr : fopen(threadFile.c_str(), "w")) {
+      fprintf(thread, "worker %lu\n", GetCurrentThreadId());
+      fclose(thread);
+    }
     const std::string mode = Variable("HOST_MODULE");
     if (mode == "fail") {
       strcpy(path, "X:\\Bogus\\");

@@ -285,4 +285,101 @@ TEST(InstallSequence, ProgramFolderThatCannotBeHad) {
   }
 }
 
+
+std::string InfFolder() {
+  char windows[MAX_PATH];
+  GetWindowsDirectoryA(windows, sizeof(windows));
+  return std::string(windows) + "\\inf\\";
+}
+
+// Undoes what installing the package on Wine leaves behind: the device, its
+// service, the driver files and the INF copies.
+struct WineInstallCleanup {
+  std::string instance;
+  std::string infContent;
+  ~WineInstallCleanup() {
+    DWORD exitCode = 1;
+    if (!instance.empty())
+      RunProgram("\"" + BuildPath("testbin\\device_helper.exe") + "\" remove \"" + instance + "\"", 60000, &exitCode);
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    if (manager) {
+      SC_HANDLE service = OpenServiceA(manager, "RTL2831UUSB", DELETE);
+      if (service) {
+        DeleteService(service);
+        CloseServiceHandle(service);
+      }
+      CloseServiceHandle(manager);
+    }
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, sizeof(system));
+    for (const char* name : {"RTL2831UBDA.sys", "RTL2831UUSB.sys"})
+      DeleteFileA((std::string(system) + "\\drivers\\" + name).c_str());
+    const std::string inf = InfFolder();
+    for (const std::string& name : FolderEntries(inf)) {
+      std::string bytes;
+      if (name.size() < 4 || _stricmp(name.c_str() + name.size() - 4, ".inf") != 0) continue;
+      if (!ReadFileBytes(inf + name, &bytes) || bytes != infContent) continue;
+      DeleteFileA((inf + name).c_str());
+      DeleteFileA((inf + name.substr(0, name.size() - 4) + ".pnf").c_str());
+    }
+  }
+};
+
+// No fakes: a root-enumerated device with the first hardware ID, the package
+// staged with a co-installer that records its calls, and Wine's own
+// newdev.dll and setupapi.dll doing the installation.
+TEST(InstallSequenceWine, InstallsThroughWinesDeviceInstaller) {
+  FakeFolder folder;
+  ASSERT_TRUE(folder.AddProgram("install_sequence_host.exe"));
+  for (const char* name : kPackage) {
+    const std::string from = std::string(strcmp(name, "Coldrune.dll") == 0 ? "testbin\\recorder\\" : "bin\\") + name;
+    ASSERT_TRUE(CopyFileA(BuildPath(from).c_str(), folder.File(name).c_str(), FALSE)) << from;
+  }
+  WineInstallCleanup cleanup;
+  ASSERT_TRUE(ReadFileBytes(folder.File("RTL2831UBDA.inf"), &cleanup.infContent));
+  ScratchFolder temporary;
+
+  const std::string idFile = folder.File("instance.txt");
+  DWORD exitCode = 1;
+  ASSERT_TRUE(RunProgram("\"" + BuildPath("testbin\\device_helper.exe") + "\" create " + kFirstId + " \"" +
+                             idFile + "\"", 60000, &exitCode));
+  if (exitCode != 0) GTEST_SKIP() << "Wine could not register the test device (device_helper exit " << exitCode << ")";
+  const std::vector<std::string> instance = ReadLines(idFile);
+  ASSERT_FALSE(instance.empty());
+  cleanup.instance = instance[0];
+  printf("test device %s\n", cleanup.instance.c_str());
+
+  const std::string record = folder.File("coldrune.txt");
+  const std::string results = folder.File("results.txt");
+  ASSERT_TRUE(folder.Run("install_sequence_host.exe", "\"" + results + "\"",
+                         {{"TMP", temporary.Path()}, {"TEMP", temporary.Path()}, {"COLDRUNE_RECORD", record},
+                          {"HOST_WINDOW", "0"},
+                          {"HOST_THREAD", folder.File("thread.txt")}},
+                         240000, &exitCode));
+  EXPECT_EQ(0u, exitCode);
+  EXPECT_EQ(OwnerLines(true, kInstalled), ReadLines(results));
+
+  const std::vector<std::string> calls = ReadLines(record);
+  for (const std::string& call : calls) printf("co-installer: %s\n", call.c_str());
+  EXPECT_FALSE(calls.empty()) << "Wine never called the staged co-installer";
+  EXPECT_NE(calls.end(), std::find_if(calls.begin(), calls.end(), [](const std::string& line) {
+              return line.compare(0, 9, "DIF 0x20 ") == 0;
+            })) << "no call for DIF_INSTALLINTERFACES";
+  const std::vector<std::string> worker = ReadLines(folder.File("thread.txt"));
+  ASSERT_EQ(1u, worker.size());
+  for (const std::string& call : calls)
+    EXPECT_NE(std::string::npos, call.find(" thread " + worker[0].substr(7) + " ")) << "not on the sequence's thread";
+
+  int copies = 0;
+  const std::string inf = InfFolder();
+  for (const std::string& name : FolderEntries(inf)) {
+    std::string bytes;
+    if (ReadFileBytes(inf + name, &bytes) && bytes == cleanup.infContent) {
+      printf("INF folder holds %s\n", name.c_str());
+      ++copies;
+    }
+  }
+  EXPECT_GE(copies, 1) << "the package INF is not in " << inf;
+}
+
 }  // namespace
