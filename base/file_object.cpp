@@ -125,3 +125,31 @@ int FileObject::ForEachMatch(const char* pattern, MatchCallback callback, void* 
   SetErrorMode(previousMode);
   return result;
 }
+
+int FileObject::CreateFolderPath(const char* path, int stopBeforeLast,
+                                 CreateFolderFunction create) {
+  if (!path || !create) return 0;
+  TextString working;
+  if (!working.Assign(path)) return 0;
+  int start = 0;
+  if (working.Find(":\\") == 1)
+    start = 2;
+  else if (working.CharAt(0) == '\\' && working.CharAt(1) == '\\')
+    start = 1;
+  int result = 0;
+  int position;
+  do {
+    if (!working.Assign(path)) return 0;
+    position = working.FindChar('\\', start + 1);
+    start = position;
+    if (position >= 0)
+      working.Truncate(position);
+    else if (stopBeforeLast)
+      break;
+    if (create(working.Buffer(), nullptr))
+      result = 1;
+    else
+      result = GetLastError() == ERROR_ALREADY_EXISTS ? 1 : 0;
+  } while (position >= 0);
+  return result;
+}

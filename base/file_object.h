@@ -69,6 +69,23 @@ class FileObject {
   // last callback result. The caller's error mode is restored.
   static int ForEachMatch(const char* pattern, MatchCallback callback, void* context);
 
+  // The platform's folder creation, replaceable for tests that record the
+  // attempts.
+  typedef BOOL(WINAPI* CreateFolderFunction)(LPCSTR path, LPSECURITY_ATTRIBUTES security);
+
+  // Creates every folder along `path`, one attempt per backslash-ended
+  // component, then one on the whole path (so a trailing backslash gives a
+  // last attempt on the folder itself). With stopBeforeLast 1 the text after
+  // the last backslash is taken as a file name and not created.
+  // A drive path ("C:\...") never attempts its root; a network path
+  // ("\\server\share\...") attempts its server and share like folders;
+  // any other path is taken from its start (relative to the current folder).
+  // The result is that of the last attempt only: 1 when it created the folder
+  // or found it existing, 0 otherwise (also for a null path). Earlier
+  // failures do not count. Independent of the object's own file.
+  static int CreateFolderPath(const char* path, int stopBeforeLast,
+                              CreateFolderFunction create = ::CreateDirectoryA);
+
  private:
   int Fill(DWORD offset);
 

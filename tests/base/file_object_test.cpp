@@ -567,4 +567,106 @@ TEST_F(FileObjectTest, ForEachMatchWithoutMatch) {
   SetErrorMode(before);
 }
 
+
+// ---------------------------------------------------------------------------
+// CreateFolderPath
+
+// The attempts of one CreateFolderPath call. Paths in `missing` fail with
+// ERROR_BAD_NETPATH, those in `existing` with ERROR_ALREADY_EXISTS; the rest
+// are created, by the platform when `real` is set.
+struct FolderAttempts {
+  std::vector<std::string> paths;
+  std::vector<std::string> missing;
+  std::vector<std::string> existing;
+  bool real = false;
+};
+FolderAttempts* attempts = nullptr;
+
+BOOL WINAPI RecordFolder(LPCSTR path, LPSECURITY_ATTRIBUTES security) {
+  attempts->paths.push_back(path);
+  if (attempts->real) return CreateDirectoryA(path, security);
+  auto listed = [path](const std::vector<std::string>& list) {
+    return std::find(list.begin(), list.end(), path) != list.end();
+  };
+  if (listed(attempts->missing)) {
+    SetLastError(ERROR_BAD_NETPATH);
+    return FALSE;
+  }
+  if (listed(attempts->existing)) {
+    SetLastError(ERROR_ALREADY_EXISTS);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+TEST(FileObjectFolders, AttemptsPerPathShape) {
+  struct Case {
+    const char* path;
+    int stopBeforeLast;
+    std::vector<std::string> missing, existing;
+    std::vector<std::string> expected;
+    int result;
+  } cases[] = {
+      {"C:\\one\\two\\", 0, {}, {"C:\\one\\two\\"}, {"C:\\one", "C:\\one\\two", "C:\\one\\two\\"}, 1},
+      {"C:\\one\\two\\file.txt", 1, {}, {}, {"C:\\one", "C:\\one\\two"}, 1},
+      {"C:\\file.txt", 1, {}, {}, {}, 0},
+      {"C:\\one", 0, {}, {}, {"C:\\one"}, 1},
+      {"rel1\\rel2", 0, {}, {}, {"rel1", "rel1\\rel2"}, 1},
+      {"\\top\\sub", 0, {}, {}, {"\\top", "\\top\\sub"}, 1},
+      {"\\\\server\\share\\dir\\sub", 0, {"\\\\server", "\\\\server\\share"}, {},
+       {"\\\\server", "\\\\server\\share", "\\\\server\\share\\dir", "\\\\server\\share\\dir\\sub"}, 1},
+      {"\\\\server\\share", 0, {"\\\\server", "\\\\server\\share"}, {}, {"\\\\server", "\\\\server\\share"}, 0},
+      {"\\\\server\\share\\dir\\f.txt", 1, {"\\\\server", "\\\\server\\share"}, {},
+       {"\\\\server", "\\\\server\\share", "\\\\server\\share\\dir"}, 1},
+      // An earlier failure does not count; a failing last attempt does.
+      {"C:\\bad\\good", 0, {"C:\\bad"}, {}, {"C:\\bad", "C:\\bad\\good"}, 1},
+      {"C:\\good\\bad", 0, {"C:\\bad", "C:\\good\\bad"}, {}, {"C:\\good", "C:\\good\\bad"}, 0},
+      {"", 0, {""}, {}, {""}, 0},
+  };
+  for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
+    const Case& c = cases[i];
+    FolderAttempts recorded;
+    recorded.missing = c.missing;
+    recorded.existing = c.existing;
+    attempts = &recorded;
+    EXPECT_EQ(c.result, FileObject::CreateFolderPath(c.path, c.stopBeforeLast, RecordFolder)) << "case " << i;
+    EXPECT_EQ(c.expected, recorded.paths) << "case " << i;
+    attempts = nullptr;
+  }
+  EXPECT_EQ(0, FileObject::CreateFolderPath(nullptr, 0));
+}
+
+TEST(FileObjectFolders, CreatesFoldersOnDisk) {
+  ScratchFolder scratch;
+  const std::string base = scratch.Path();  // "X:\...\" with its backslash
+  FolderAttempts recorded;
+  recorded.real = true;
+  attempts = &recorded;
+
+  const std::string two = base + "one\\two\\";
+  EXPECT_EQ(1, FileObject::CreateFolderPath(two.c_str(), 0, RecordFolder));
+  ASSERT_GE(recorded.paths.size(), 3u);
+  EXPECT_EQ(std::vector<std::string>({base + "one", base + "one\\two", two}),
+            std::vector<std::string>(recorded.paths.end() - 3, recorded.paths.end()));
+  EXPECT_EQ(std::string::npos, recorded.paths.front().find('\\', 3)) << "the first attempt is the first folder";
+  EXPECT_NE(2u, recorded.paths.front().size()) << "the drive root is never attempted";
+  EXPECT_TRUE(GetFileAttributesA(two.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+
+  const std::string file = base + "a\\b\\file.txt";
+  EXPECT_EQ(1, FileObject::CreateFolderPath(file.c_str(), 1));
+  EXPECT_TRUE(GetFileAttributesA((base + "a\\b").c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(file.c_str()));
+
+  char previous[MAX_PATH];
+  ASSERT_NE(0u, GetCurrentDirectoryA(sizeof(previous), previous));
+  ASSERT_TRUE(SetCurrentDirectoryA(base.c_str()));
+  recorded.paths.clear();
+  const int relative = FileObject::CreateFolderPath("rel1\\rel2", 0, RecordFolder);
+  SetCurrentDirectoryA(previous);
+  EXPECT_EQ(1, relative);
+  EXPECT_EQ(std::vector<std::string>({"rel1", "rel1\\rel2"}), recorded.paths);
+  EXPECT_TRUE(GetFileAttributesA((base + "rel1\\rel2").c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+  attempts = nullptr;
+}
+
 }  // namespace
