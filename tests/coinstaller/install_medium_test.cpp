@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "coinstaller/handle_count.h"
 #include "support/test_support.h"
 
 using namespace testing_support;
@@ -81,13 +82,10 @@ UINT WINAPI RecordingDriveType(LPCSTR root) {
 
 DWORD WINAPI EveryBit() { return 0xFFFFFFFFu; }
 
-DWORD HandleCount() {
-  DWORD count = 0;
-  GetProcessHandleCount(GetCurrentProcess(), &count);
-  return count;
-}
+DWORD HandleCount() { return OwnHandleCount(); }
 
 TEST_F(InstallMedium, ExaminesLettersBToZOnlyInOrder) {
+  if (!HandleCountWorks()) GTEST_SKIP() << "the system's handle list does not count handles here";
   driveTypeQuery = RecordingDriveType;
   const struct {
     bool everyBit;

@@ -8,6 +8,7 @@
 #include <stdlib.h>
 
 #include "coinstaller/process_enumeration.h"
+#include "coinstaller/handle_count.h"
 
 namespace {
 
@@ -32,10 +33,9 @@ int main(int argc, char** argv) {
   if (argc < 5) return 2;
   Probe probe = {fopen(argv[1], "w"), 0, atoi(argv[3]), atoi(argv[4])};
   if (!probe.out) return 3;
-  DWORD before = 0, after = 0;
-  GetProcessHandleCount(GetCurrentProcess(), &before);
+  DWORD before = OwnHandleCount();
   int result = EnumerateProcesses(Report, atoi(argv[2]), &probe);
-  GetProcessHandleCount(GetCurrentProcess(), &after);
+  DWORD after = OwnHandleCount();
   fprintf(probe.out, "result %d\nhandles %lu %lu\n", result, before, after);
   fclose(probe.out);
   return 0;
