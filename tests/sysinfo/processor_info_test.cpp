@@ -5,6 +5,7 @@
 
 #include "base/registry_key.h"
 #include "sysinfo/os_kind.h"
+#include "support/test_support.h"
 
 #include <string>
 
@@ -82,43 +83,10 @@ TEST(ProcessorInfo, MissingFunctionGivesProcedureNotFound) {
 
 namespace {
 
-// Replaces one HKLM value for the life of the object and puts back what was there.
-class SwappedValue {
- public:
-  SwappedValue(const char* path, const char* name, DWORD type, const void* data, DWORD size)
-      : path(path), name(name), hadValue(false) {
-    HKEY key;
-    RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, &created);
-    oldSize = sizeof(old);
-    hadValue = RegQueryValueExA(key, name, nullptr, &oldType, old, &oldSize) == ERROR_SUCCESS;
-    RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
-    RegCloseKey(key);
-  }
-  ~SwappedValue() {
-    if (created == REG_CREATED_NEW_KEY) {
-      RegDeleteKeyA(HKEY_LOCAL_MACHINE, path);
-      return;
-    }
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
-    if (hadValue)
-      RegSetValueExA(key, name, 0, oldType, old, oldSize);
-    else
-      RegDeleteValueA(key, name);
-    RegCloseKey(key);
-  }
-
- private:
-  const char* path;
-  const char* name;
-  bool hadValue;
-  DWORD created = 0, oldType = 0, oldSize = 0;
-  BYTE old[4096];
-};
-
 // Unterminated, oversized and malformed registry answers give a defined
 // word and processor line, read within their buffers.
 TEST(SystemInformation, MalformedRegistryValues) {
+  using testing_support::SwappedValue;
   const OsKindWord basic = ClassifyOs();
   ASSERT_NE(0u, basic & kOsNt);
   std::string big(5000, 'W');

@@ -1,0 +1,60 @@
+#include "coinstaller/same_day_package.h"
+
+#include "base/file_object.h"
+
+LocalTimeFunction* sameDayClock = ::GetLocalTime;
+
+namespace {
+
+int NamesFamily(FileObject& file, ReceiverFamily family) {
+  size_t count = 0;
+  const char* const* ids = FamilyIdTexts(family, &count);
+  TextString line;
+  while (file.ReadLine(line, 0)) {
+    for (size_t i = 0; i < count; ++i)
+      if (line.FindNoCase(ids[i]) >= 0) return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int RemoveIfSameDayPackage(const WIN32_FIND_DATAA* entry, void* context) {
+  SameDayWalk* walk = static_cast<SameDayWalk*>(context);
+  if (entry->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return 1;
+
+  SYSTEMTIME created, today;
+  if (!FileTimeToSystemTime(&entry->ftCreationTime, &created)) return 1;
+  sameDayClock(&today);
+  if (created.wDay != today.wDay || created.wMonth != today.wMonth || created.wYear != today.wYear) return 1;
+
+  TextString path;
+  if (!path.Format("%s%s", walk->folder.Buffer(), entry->cFileName)) return 1;
+  FileObject file;
+  if (!file.Open(path.Buffer(), FileObject::OpenRead, 0)) return 1;
+  int found = NamesFamily(file, walk->family);
+  file.Close();
+  if (!found) return 1;
+
+  FileObject::Delete(path.Buffer());
+  // Only a lower-case ".inf" turns into ".pnf": "OEM7.INF" keeps its "OEM7.PNF".
+  TextString compiled;
+  compiled.Assign(entry->cFileName);
+  compiled.ReplaceAll(".inf", ".pnf");
+  if (path.Format("%s%s", walk->folder.Buffer(), compiled.Buffer())) FileObject::Delete(path.Buffer());
+  return 0;
+}
+
+void RemoveSameDayPackage(ReceiverFamily family) {
+  SameDayWalk walk;
+  walk.family = family;
+  UINT length = GetWindowsDirectoryA(walk.folder.Buffer(), walk.folder.Capacity());
+  if (length == 0 || length > static_cast<UINT>(walk.folder.Capacity())) return;
+  walk.folder.Recount();
+  walk.folder.EnsureTrailingBackslash();
+  walk.folder.Append("inf\\");
+  TextString pattern;
+  pattern.Assign(walk.folder);
+  pattern.Append("oem*.inf");
+  FileObject::ForEachMatch(pattern.Buffer(), RemoveIfSameDayPackage, &walk);
+}
