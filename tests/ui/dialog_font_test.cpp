@@ -204,17 +204,6 @@ TEST(AdaptDialogTemplate, ExtendedTemplateKeepsWeightItalicAndCharset) {
   EXPECT_EQ(EASTEUROPE_CHARSET, copy[layout.pointSizeOffset + 5]);
 }
 
-TEST(AdaptDialogTemplate, TemplatesWithoutFontOrMalformedStayAsStored) {
-  FakeFonts fonts;
-  TemplateSpec spec = DefaultSpec(false);
-  spec.style &= ~DS_SETFONT;
-  EXPECT_TRUE(AdaptGuarded(BuildTemplate(spec), 0, fonts).empty());
-  Bytes cut = BuildTemplate(DefaultSpec(false));
-  cut.resize(cut.size() - 1);
-  EXPECT_TRUE(AdaptGuarded(cut, 0, fonts).empty());
-  EXPECT_EQ(nullptr, AdaptDialogTemplate(nullptr, 0, 0, fonts));
-}
-
 // --- The platform's own answers -------------------------------------------
 
 Bytes StoredDialog(int id) {

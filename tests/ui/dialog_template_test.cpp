@@ -57,15 +57,6 @@ TEST(LocateDialogFont, OrdinalFieldsTakeFourBytes) {
   EXPECT_EQ(18u + 12u, layout.pointSizeOffset);
 }
 
-TEST(LocateDialogFont, TemplateWithoutFontBlock) {
-  for (bool extended : {false, true}) {
-    TemplateSpec spec = DefaultSpec(extended);
-    spec.style &= ~DS_SETFONT;
-    DialogFontLayout layout;
-    EXPECT_EQ(0, LocateGuarded(BuildTemplate(spec), &layout)) << extended;
-  }
-}
-
 // Every way a template can end early or count past its end.
 TEST(LocateDialogFont, MalformedTemplatesGiveZero) {
   for (bool extended : {false, true}) {
@@ -84,6 +75,9 @@ TEST(LocateDialogFont, MalformedTemplatesGiveZero) {
     };
     std::vector<Case> cases;
     cases.push_back({"empty", Bytes()});
+    Bytes noFont = whole;
+    noFont[extended ? 12 : 0] &= ~DS_SETFONT;
+    cases.push_back({"no DS_SETFONT", noFont});
     cases.push_back({"three bytes", Bytes(whole.begin(), whole.begin() + 3)});
     cases.push_back({"header cut by one byte", Bytes(whole.begin(), whole.begin() + header - 1)});
     cases.push_back({"header only", Bytes(whole.begin(), whole.begin() + header)});

@@ -95,7 +95,9 @@ std::string Joined(const std::vector<std::string>& log) {
 const BOOL dpiAwareAtStart = IsProcessDPIAware();
 
 TEST(DialogWindow, RunModalMakesTheProcessDpiAware) {
-  if (dpiAwareAtStart) GTEST_SKIP() << "the process was DPI aware before any dialog ran";
+  if (dpiAwareAtStart)
+    GTEST_SKIP() << "the process was DPI aware before any dialog ran (Wine sets it at start), "
+                    "so RunModal's call cannot be observed";
   TestDialog dialog;
   dialog.onInit = [](TestDialog& d) {
     PostMessageA(d.Window(), kEndMessage, 1, 0);

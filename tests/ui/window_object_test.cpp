@@ -63,18 +63,9 @@ TEST(WindowObject, IconsSmallOwnedLargeShared) {
 
 TEST(WindowObject, ItemOperations) {
   RunScripted([](ScriptedDialog& d) {
-    EXPECT_EQ(GetDlgItem(d.Window(), IDC_LABEL), d.Item(IDC_LABEL));
-    EXPECT_TRUE(d.SetTitle("A title"));
-    EXPECT_EQ("A title", TextOf(d.Window()));
     EXPECT_EQ(1, d.SetItemText(IDC_LABEL, "Label text"));
     EXPECT_EQ("Label text", TextOf(d.Item(IDC_LABEL)));
     EXPECT_EQ(0, d.SetItemText(4321, "no such item"));
-
-    d.EnableItem(IDC_FIRST, FALSE);
-    EXPECT_FALSE(IsWindowEnabled(d.Item(IDC_FIRST)));
-    d.EnableItem(IDC_FIRST, TRUE);
-    EXPECT_TRUE(IsWindowEnabled(d.Item(IDC_FIRST)));
-
     // Only 1 shows an item; every other value hides it.
     const struct {
       int show;
