@@ -124,25 +124,6 @@ TEST(RegistryKey, QueryDword) {
   EXPECT_EQ(0, key.QueryDword("dword", nullptr));
 }
 
-TEST(RegistryKey, QueryBytes) {
-  ScratchKey scratch;
-  ASSERT_TRUE(SetValue(scratch.Root(), scratch.Path(), "blob", REG_BINARY, Bytes("\1\2\3\4\5", 5)));
-  RegistryKey key;
-  ASSERT_EQ(1, key.Open(scratch.Root(), scratch.Path().c_str()));
-
-  BYTE buffer[8] = {};
-  DWORD size = sizeof(buffer);
-  ASSERT_EQ(1, key.QueryBytes("blob", buffer, &size));
-  EXPECT_EQ(5u, size);
-  EXPECT_EQ(0, memcmp(buffer, "\1\2\3\4\5", 5));
-
-  BYTE small[4] = {9, 9, 9, 9};
-  size = 3;
-  EXPECT_EQ(0, key.QueryBytes("blob", small, &size));
-  EXPECT_EQ(9, small[3]) << "written beyond the size offered";
-  EXPECT_EQ(0, key.QueryBytes("blob", small, nullptr));
-}
-
 // Trees removed whole: every key goes, deepest first (a parent with a sub-key
 // left cannot be deleted, so the result would be 0).
 struct TreeCase {

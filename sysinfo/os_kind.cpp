@@ -1,0 +1,202 @@
+#include "sysinfo/os_kind.h"
+
+#include <stdio.h>
+#include <string.h>
+
+namespace {
+
+// Length of the service-pack text, never past its 128 bytes.
+size_t ServicePackLength(const OsVersionData& version) {
+  return strnlen(version.servicePack, sizeof(version.servicePack));
+}
+
+int ContainsWithin(const char* text, size_t length, const char* pattern) {
+  size_t patternLength = strlen(pattern);
+  for (size_t i = 0; i + patternLength <= length; ++i)
+    if (memcmp(text + i, pattern, patternLength) == 0) return 1;
+  return 0;
+}
+
+int EqualsWithin(const char* text, size_t length, const char* pattern) {
+  return strlen(pattern) == length && memcmp(text, pattern, length) == 0;
+}
+
+// The second character of the service-pack text tells the 9x releases apart.
+char ReleaseLetter(const OsVersionData& version) {
+  return ServicePackLength(version) >= 2 ? version.servicePack[1] : 0;
+}
+
+OsKindWord NtKernelBits(DWORD major, DWORD minor) {
+  switch (((major & 0xFFFF) << 16) | (minor & 0xFFFF)) {
+    case 0x40000: return kOsNt | kOsNt4;
+    case 0x50000: return kOsNt | kOsWin2000;
+    case 0x50001: return kOsNt | kOsWinXp;
+    case 0x50002: return kOsNt | kOsServer2003;
+    case 0x60000: return kOsNt | kOsVista;
+    default: return kOsNt;
+  }
+}
+
+OsKindWord NineXBits(const OsVersionData& version) {
+  if (version.major != 4) return kOs9x;
+  char letter = ReleaseLetter(version);
+  switch (version.minor) {
+    case 0: return (letter == 'B' || letter == 'C') ? (kOs9x | kOsWin95Osr2) : (kOs9x | kOsWin95);
+    case 10: return letter == 'A' ? (kOs9x | kOsWin98Se) : (kOs9x | kOsWin98);
+    case 90: return kOs9x | kOsWinMe;
+    default: return kOs9x;
+  }
+}
+
+}  // namespace
+
+OsKindWord ClassifyVersion(const OsVersionData& version, const OsRules& rules) {
+  switch (version.platformId) {
+    case VER_PLATFORM_WIN32s:
+      return kOsWin32s;
+    case VER_PLATFORM_WIN32_WINDOWS:
+      return NineXBits(version);
+    case VER_PLATFORM_WIN32_NT: {
+      OsKindWord word = NtKernelBits(version.major, version.minor);
+      size_t length = ServicePackLength(version);
+      auto matches = rules.exactServicePack ? EqualsWithin : ContainsWithin;
+      if (matches(version.servicePack, length, "Service Pack 1")) word |= kOsServicePack1;
+      if (matches(version.servicePack, length, "Service Pack 2")) word |= kOsServicePack2;
+      return word;
+    }
+    default:
+      return 0;
+  }
+}
+
+OsKindWord AddExtendedBits(OsKindWord word, const OsExtendedAnswers& answers, const OsRules& rules) {
+  if (!(word & kOsNt)) return word;
+  if (answers.productType) {
+    if (lstrcmpiA(answers.productType, "WinNT") == 0)
+      word |= kOsWorkstation;
+    else if (lstrcmpiA(answers.productType, "ServerNT") == 0)
+      word |= kOsServer;
+    else if (lstrcmpiA(answers.productType, "LanmanNT") == 0)
+      word |= kOsDomainController;
+  }
+  if (answers.miniNtKey) word |= kOsMiniNt;
+  if (answers.peBuilderKey) word |= kOsPeBuilder;
+  if (rules.fundamentals && answers.fundamentalsRead && answers.fundamentalsInstalled == 1)
+    word |= kOsFundamentals;
+  if (answers.tabletPc) word |= kOsTabletPc;
+  if (answers.mediaCenter) word |= kOsMediaCenter;
+  if (answers.remoteSession) word |= kOsTerminalSession;
+  if (answers.starter) word |= kOsStarter;
+  if (answers.serverR2) word |= kOsServerR2;
+  unsigned major = 0, minor = 0;
+  if (answers.mediaCenterIdent && sscanf(answers.mediaCenterIdent, "%u.%u", &major, &minor) >= 1) {
+    static const OsKindWord editions[] = {kOsMediaCenter2004, kOsMediaCenter2005, kOsMediaCenter2005Ex,
+                                          kOsMediaCenterVista};
+    if (major >= 2 && major <= 5) word |= editions[major - 2];
+  }
+  return word;
+}
+
+namespace {
+
+struct NamedBit {
+  OsKindWord bit;
+  const char* text;
+};
+
+// The first entry whose bit is set in `word`, or null.
+const char* FirstNamed(OsKindWord word, const NamedBit* table, size_t count) {
+  for (size_t i = 0; i < count; ++i)
+    if (word & table[i].bit) return table[i].text;
+  return nullptr;
+}
+
+#define COUNT_OF(a) (sizeof(a) / sizeof((a)[0]))
+
+const NamedBit kNineXNames[] = {{kOsWin95, "Windows 95"}, {kOsWin95Osr2, "Windows 95 OSR2"},
+                                {kOsWin98, "Windows 98"}, {kOsWin98Se, "Windows 98 SE"},
+                                {kOsWinMe, "Windows ME"}};
+const NamedBit kNtNames[] = {{kOsNt4, "Windows NT4"}, {kOsWin2000, "Windows 2000"}, {kOsWinXp, "Windows XP"},
+                             {kOsServer2003, "Windows Server 2003"}, {kOsVista, "Windows Vista"}};
+const NamedBit kProductSuffixes[] = {{kOsWorkstation, " [Workstation]"}, {kOsServer, " [Server]"},
+                                     {kOsDomainController, " [Advanced Server]"}};
+const NamedBit kBuilderSuffixes[] = {{kOsPeBuilder, " [PE Builder]"}, {kOsMiniNt, " [MiniNT]"}};
+const NamedBit kTabletSuffixes[] = {{kOsTabletPc, " [TabletPC]"}};
+const NamedBit kMediaCenterSuffixes[] = {{kOsMediaCenter2004, " [MediaCenter 2004]"},
+                                         {kOsMediaCenter2005, " [MediaCenter 2005]"},
+                                         {kOsMediaCenter2005Ex, " [MediaCenter 2005 Ex]"},
+                                         {kOsMediaCenterVista, " [MediaCenter Vista]"},
+                                         {kOsMediaCenter, " [MediaCenter]"}};
+const NamedBit kFundamentalsSuffixes[] = {{kOsFundamentals, " [Fundamentals for Legacy PCs]"}};
+const NamedBit kSessionSuffixes[] = {{kOsTerminalSession, " [TerminalSession]"}};
+
+void AppendSuffix(char* buffer, OsKindWord word, const NamedBit* table, size_t count) {
+  const char* suffix = FirstNamed(word, table, count);
+  if (!suffix) return;
+  size_t length = strlen(buffer);
+  snprintf(buffer + length, kOsNameSize - length, "%s", suffix);
+}
+
+}  // namespace
+
+const char* ComposeOsName(char* buffer, OsKindWord word, const OsRules& rules) {
+  if (!(word & kOsNt)) {
+    if (word & kOs9x) {
+      if (const char* name = FirstNamed(word, kNineXNames, COUNT_OF(kNineXNames))) return name;
+      snprintf(buffer, kOsNameSize, "unknown dos kernel 0x%X", static_cast<unsigned>(word));
+    } else if (word & kOsWin32s) {
+      return "Windows 3.1";
+    } else {
+      snprintf(buffer, kOsNameSize, "unknown 0x%X", static_cast<unsigned>(word));
+    }
+    return buffer;
+  }
+  const char* base = FirstNamed(word, kNtNames, COUNT_OF(kNtNames));
+  if (!base) {
+    snprintf(buffer, kOsNameSize, "unknown nt kernel 0x%X", static_cast<unsigned>(word));
+    return buffer;
+  }
+  snprintf(buffer, kOsNameSize, "%s", base);
+  AppendSuffix(buffer, word, kProductSuffixes, COUNT_OF(kProductSuffixes));
+  AppendSuffix(buffer, word, kBuilderSuffixes, COUNT_OF(kBuilderSuffixes));
+  AppendSuffix(buffer, word, kTabletSuffixes, COUNT_OF(kTabletSuffixes));
+  AppendSuffix(buffer, word, kMediaCenterSuffixes, COUNT_OF(kMediaCenterSuffixes));
+  if (rules.fundamentals) AppendSuffix(buffer, word, kFundamentalsSuffixes, COUNT_OF(kFundamentalsSuffixes));
+  AppendSuffix(buffer, word, kSessionSuffixes, COUNT_OF(kSessionSuffixes));
+  return buffer;
+}
+
+int SatisfiesAtLeast(const OsVersionData& version, OsKindWord mask) {
+  OsKindWord satisfied = 0;
+  switch (version.platformId) {
+    case VER_PLATFORM_WIN32s:
+      satisfied = kOsWin32s;
+      break;
+    case VER_PLATFORM_WIN32_WINDOWS: {
+      char letter = ReleaseLetter(version);
+      int osr2 = letter == 'B' || letter == 'C';
+      if (version.major != 4)
+        satisfied = kOs9x;
+      else if (version.minor == 0)
+        satisfied = kOs9x | kOsWin95 | (osr2 ? kOsWin95Osr2 : 0);
+      else if (version.minor == 10)
+        satisfied = letter == 'A' ? (kOs9x | kOsWin95 | kOsWin98 | kOsWin98Se)
+                                  : (kOs9x | kOsWin95 | kOsWin98 | (osr2 ? kOsWin95Osr2 : 0));
+      else
+        satisfied = kOs9x | kOsWin95 | kOsWin98 | kOsWinMe | kOsWin95Osr2 | kOsWin98Se;
+      break;
+    }
+    case VER_PLATFORM_WIN32_NT: {
+      // Each NT release satisfies its own bit and those of every earlier one.
+      static const OsKindWord ladder[] = {kOsNt4, kOsWin2000, kOsWinXp, kOsServer2003, kOsVista};
+      DWORD key = ((version.major & 0xFFFF) << 16) | (version.minor & 0xFFFF);
+      size_t steps = key == 0x40000 ? 1 : key == 0x50000 ? 2 : key == 0x50001 ? 3 : key == 0x50002 ? 4 : 5;
+      satisfied = kOsNt;
+      for (size_t i = 0; i < steps; ++i) satisfied |= ladder[i];
+      break;
+    }
+    default:
+      break;
+  }
+  return (satisfied & mask) != 0;
+}

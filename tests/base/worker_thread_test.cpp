@@ -1,0 +1,216 @@
+#include "base/worker_thread.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/test_support.h"
+
+namespace {
+
+int ReturnArgSum(INT_PTR a, INT_PTR b) { return static_cast<int>(a + b); }
+
+int WaitOnEvent(INT_PTR event, INT_PTR) {
+  WaitForSingleObject(reinterpret_cast<HANDLE>(event), INFINITE);
+  return 7;
+}
+
+DWORD HandleCount() {
+  DWORD count = 0;
+  GetProcessHandleCount(GetCurrentProcess(), &count);
+  return count;
+}
+
+TEST(WorkerThread, RunsRoutineAndWaitDoneAfterEndReturnsAtOnce) {
+  WorkerThread worker;
+  EXPECT_EQ(0, worker.WaitDone(0)) << "never started";
+  ASSERT_EQ(1, worker.Start(ReturnArgSum, 40, 2));
+  for (int i = 0; i < 500 && worker.Running(); ++i) Sleep(10);
+  ASSERT_FALSE(worker.Running());
+  EXPECT_EQ(42, worker.ExitValue());
+  DWORD before = GetTickCount();
+  EXPECT_EQ(0, worker.WaitDone(0)) << "the routine already ended";
+  EXPECT_LT(GetTickCount() - before, 100u);
+}
+
+TEST(WorkerThread, RefusesSecondStartAndStopTerminates) {
+  HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  WorkerThread worker;
+  ASSERT_EQ(1, worker.Start(WaitOnEvent, reinterpret_cast<INT_PTR>(release), 0));
+  EXPECT_EQ(0, worker.Start(ReturnArgSum, 1, 1));
+  EXPECT_EQ(0, worker.WaitDone(50)) << "still running at the time-out";
+  worker.Stop();
+  EXPECT_FALSE(worker.Running());
+  EXPECT_EQ(0, worker.ExitValue());
+  // A new start after the forced stop works and signals its own event.
+  ASSERT_EQ(1, worker.Start(ReturnArgSum, 2, 3));
+  EXPECT_EQ(1, worker.WaitDone(5000) || !worker.Running());
+  for (int i = 0; i < 500 && worker.Running(); ++i) Sleep(10);
+  EXPECT_EQ(5, worker.ExitValue());
+  CloseHandle(release);
+}
+
+TEST(WorkerThread, StopOnIdleThreadOnlyReleases) {
+  DWORD before = HandleCount();
+  {
+    WorkerThread worker;
+    worker.Stop();
+    worker.Stop();
+  }
+  EXPECT_EQ(before, HandleCount());
+}
+
+// Stop and the routine's own end race; the thread handle must be closed once
+// and nothing may hang or leak.
+TEST(WorkerThread, StopRacingTheEndNeverDoubleClosesOrHangs) {
+  HANDLE sentinel = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  DWORD before = HandleCount();
+  DWORD start = GetTickCount();
+  for (int i = 0; i < 3000; ++i) {
+    WorkerThread worker;
+    ASSERT_EQ(1, worker.Start(ReturnArgSum, i, 0));
+    if (i % 3 == 1) Sleep(0);
+    worker.Stop();
+    ASSERT_FALSE(worker.Running());
+  }
+  EXPECT_LT(GetTickCount() - start, 120000u);
+  EXPECT_EQ(before, HandleCount()) << "a handle leaked";
+  // A second close of a recycled handle value would have hit handles like this one.
+  EXPECT_TRUE(SetEvent(sentinel));
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(sentinel, 0));
+  CloseHandle(sentinel);
+}
+
+LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_APP) return 99;
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+struct SendArgs {
+  HWND window;
+  LRESULT answer;
+  HANDLE release;
+};
+
+int SendThenRelease(INT_PTR argument, INT_PTR) {
+  SendArgs* args = reinterpret_cast<SendArgs*>(argument);
+  args->answer = SendMessageA(args->window, WM_APP, 0, 0);  // answered only while the owner pumps
+  SetEvent(args->release);
+  return 0;
+}
+
+int PostQuitThenWait(INT_PTR thread, INT_PTR event) {
+  Sleep(50);
+  PostThreadMessageA(static_cast<DWORD>(thread), WM_QUIT, 5, 0);
+  WaitForSingleObject(reinterpret_cast<HANDLE>(event), INFINITE);
+  return 1;
+}
+
+TEST(WaitableHandle, WaitDoneKeepsWindowsResponsiveAndQuitEndsIt) {
+  WNDCLASSA windowClass = {};
+  windowClass.lpfnWndProc = CountingProc;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = "WorkerThreadTestWindow";
+  RegisterClassA(&windowClass);
+  HWND window = CreateWindowA("WorkerThreadTestWindow", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                              windowClass.hInstance, nullptr);
+  ASSERT_NE(nullptr, window);
+
+  // The worker's SendMessage is answered only because WaitDone pumps.
+  SendArgs args = {window, 0, CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+  WorkerThread sender;
+  ASSERT_EQ(1, sender.Start(SendThenRelease, reinterpret_cast<INT_PTR>(&args), 0));
+  EXPECT_EQ(1, sender.WaitDone(0));
+  EXPECT_EQ(99, args.answer);
+
+  // A WM_QUIT during the wait ends it with 0 and stays queued.
+  HANDLE never = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  WorkerThread quitter;
+  ASSERT_EQ(1, quitter.Start(PostQuitThenWait, GetCurrentThreadId(), reinterpret_cast<INT_PTR>(never)));
+  EXPECT_EQ(0, quitter.WaitDone(0));
+  MSG message;
+  ASSERT_TRUE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(5u, message.wParam);
+  quitter.Stop();
+  CloseHandle(never);
+  CloseHandle(args.release);
+  DestroyWindow(window);
+}
+
+TEST(WaitableHandle, PumpWaitWithNullSecondAndTimeOut) {
+  WaitableHandle event;
+  ASSERT_EQ(1, event.CreateNamedEvent(1, 0, nullptr, 0));
+  HANDLE none = nullptr;
+  DWORD before = GetTickCount();
+  EXPECT_EQ(0, event.PumpWait(100, &none));
+  EXPECT_GE(GetTickCount() - before, 90u);
+  ASSERT_EQ(1, event.Signal());
+  EXPECT_EQ(1, event.PumpWait(1000, &none));
+
+  WaitableHandle other;
+  ASSERT_EQ(1, other.CreateNamedEvent(1, 1, nullptr, 0));
+  HANDLE second = other.Handle();
+  ResetEvent(event.Handle());
+  EXPECT_EQ(1, event.PumpWait(1000, &second)) << "the second handle counts";
+
+  int timedOut = -1;
+  EXPECT_EQ(0, event.Wait(10, &timedOut));
+  EXPECT_EQ(1, timedOut);
+  WaitableHandle empty;
+  EXPECT_EQ(0, empty.Wait(10, &timedOut));
+  EXPECT_EQ(0, timedOut) << "a failed wait is not a time-out";
+}
+
+int failedWaits = 0;
+DWORD lastMask = 0;
+DWORD WINAPI FailFirstWait(DWORD count, const HANDLE* handles, BOOL all, DWORD timeout, DWORD mask) {
+  lastMask = mask;
+  if (failedWaits++ == 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return WAIT_FAILED;
+  }
+  return MsgWaitForMultipleObjects(count, handles, all, timeout, mask);
+}
+
+TEST(WaitableHandle, PumpWaitRetriesWithoutRawInputWhenTheWaitFails) {
+  WaitableHandle event;
+  ASSERT_EQ(1, event.CreateNamedEvent(1, 1, nullptr, 0));
+  WaitableHandle::msgWait = FailFirstWait;
+  int result = event.PumpWait(1000);
+  WaitableHandle::msgWait = ::MsgWaitForMultipleObjects;
+  EXPECT_EQ(1, result);
+  EXPECT_EQ(2, failedWaits);
+  EXPECT_EQ(static_cast<DWORD>(0x1FF), lastMask);
+}
+
+// The event's name and security depend on the Windows version: a probe
+// program runs under each emulated version.
+TEST(WaitableHandle, GlobalNamedEventPerVersion) {
+  using namespace testing_support;
+  const struct {
+    const char* version;
+    const char* expected;
+  } cases[] = {
+      {"winxp", "global=1 plain=0 nulldacl=1"},
+      {"nt40", "global=0 plain=1 nulldacl=0"},
+      {"win98", "global=0 plain=1 nulldacl=0"},
+  };
+  ScratchFolder folder;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.version);
+    std::string exe = std::string("eventprobe_") + c.version + ".exe";
+    ASSERT_TRUE(CopyFileA(BuildPath("testbin\\event_probe.exe").c_str(), folder.File(exe).c_str(), FALSE));
+    SetEmulatedVersion(exe, c.version);
+    std::string out = folder.File(std::string(c.version) + ".txt");
+    DWORD code = 1;
+    ASSERT_TRUE(RunProgram("\"" + folder.File(exe) + "\" BramcotProbe_" + c.version + " \"" + out + "\"", 30000,
+                           &code));
+    SetEmulatedVersion(exe, "");
+    EXPECT_EQ(0u, code);
+    std::string report;
+    ASSERT_TRUE(ReadFileBytes(out, &report));
+    EXPECT_EQ(c.expected, report);
+  }
+}
+
+}  // namespace
