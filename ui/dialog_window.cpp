@@ -8,8 +8,8 @@
 
 namespace {
 
-// Every class from ICC_WIN95_CLASSES up to ICC_STANDARD_CLASSES; not the link
-// control, which older common controls reject.
+// Every class from ICC_WIN95_CLASSES up to ICC_STANDARD_CLASSES; not
+// ICC_LINK_CLASS, which only version 6 of the common controls knows.
 const DWORD kCommonControlClasses = 0x7FFF;
 
 // Owns the adapted template until the dialog has ended.

@@ -53,8 +53,8 @@ Bytes AdaptGuarded(const Bytes& bytes, int preferShellDlg2, FontEnvironment& fon
 
 // The copy must be the template built with the new font, followed by zeros
 // up to the size the rewrite promises.
-void ExpectRewritten(const TemplateSpec& original, const Bytes& copy, const char* face, WORD points) {
-  TemplateSpec wanted = original;
+void ExpectRewritten(const TemplateShape& original, const Bytes& copy, const char* face, WORD points) {
+  TemplateShape wanted = original;
   wanted.face = face;
   wanted.points = points;
   Bytes expected = BuildTemplate(wanted);
@@ -118,15 +118,15 @@ TEST(AdaptDialogTemplate, ChoosesFaceAndSizeOnBothLayouts) {
       fonts.height = c.height;
       fonts.dpi = c.dpi;
       fonts.faces = c.faces;
-      TemplateSpec spec = DefaultSpec(extended);
-      spec.face = c.templateFace;
-      Bytes copy = AdaptGuarded(BuildTemplate(spec), c.prefer, fonts);
+      TemplateShape shape = DefaultShape(extended);
+      shape.face = c.templateFace;
+      Bytes copy = AdaptGuarded(BuildTemplate(shape), c.prefer, fonts);
       if (!c.face) {
         EXPECT_TRUE(copy.empty());
         continue;
       }
       ASSERT_FALSE(copy.empty());
-      ExpectRewritten(spec, copy, c.face, c.points);
+      ExpectRewritten(shape, copy, c.face, c.points);
     }
   }
 }
@@ -146,15 +146,15 @@ TEST(AdaptDialogTemplate, ItemsLandOnDwordBoundariesUnchanged) {
           fonts.messageFace = strcmp(newFace, "Tahoma") == 0 ? "Tahoma" : "Segoe UI";
           fonts.faces = {newFace};
           fonts.height = strcmp(newFace, "Tahoma") == 0 ? -11 : -12;
-          TemplateSpec spec = DefaultSpec(extended);
-          spec.face = oldFace;
-          spec.title = Field::Text(std::string(titleLength, 'T'));
-          spec.items[0].creationData = "abc";  // odd creation data inside the items
-          spec.items[1].creationData = "wxyz";
+          TemplateShape shape = DefaultShape(extended);
+          shape.face = oldFace;
+          shape.title = Field::Text(std::string(titleLength, 'T'));
+          shape.items[0].creationData = "abc";  // odd creation data inside the items
+          shape.items[1].creationData = "wxyz";
           WORD points = strcmp(newFace, "Tahoma") == 0 ? 8 : strcmp(newFace, "Segoe UI") == 0 ? 9 : 8;
-          Bytes copy = AdaptGuarded(BuildTemplate(spec), 0, fonts);
+          Bytes copy = AdaptGuarded(BuildTemplate(shape), 0, fonts);
           ASSERT_FALSE(copy.empty());
-          ExpectRewritten(spec, copy, newFace, points);
+          ExpectRewritten(shape, copy, newFace, points);
         }
       }
     }
@@ -166,14 +166,14 @@ TEST(AdaptDialogTemplate, LongerFaceShiftsItemsByTheAlignedDifference) {
   fonts.messageFace = "Segoe UI";
   fonts.height = -12;
   fonts.faces = {"Segoe UI", "MS Shell Dlg 2"};
-  TemplateSpec spec = DefaultSpec(false);
-  spec.face = "System";
+  TemplateShape shape = DefaultShape(false);
+  shape.face = "System";
   std::vector<size_t> before, after;
-  Bytes original = BuildTemplate(spec, &before);
+  Bytes original = BuildTemplate(shape, &before);
   Bytes copy = AdaptGuarded(original, 1, fonts);
   ASSERT_FALSE(copy.empty());
-  spec.face = "MS Shell Dlg 2";
-  BuildTemplate(spec, &after);
+  shape.face = "MS Shell Dlg 2";
+  BuildTemplate(shape, &after);
   // Eight more units: 16 bytes, already a multiple of four.
   for (size_t i = 0; i < before.size(); ++i) {
     EXPECT_EQ(before[i] + 16, after[i]) << "item " << i;
@@ -187,14 +187,14 @@ TEST(AdaptDialogTemplate, LongerFaceShiftsItemsByTheAlignedDifference) {
 
 TEST(AdaptDialogTemplate, ExtendedTemplateKeepsWeightItalicAndCharset) {
   FakeFonts fonts;
-  TemplateSpec spec = DefaultSpec(true);
-  spec.weight = FW_BOLD;
-  spec.italic = 1;
-  spec.charset = EASTEUROPE_CHARSET;
-  spec.points = 10;
-  Bytes copy = AdaptGuarded(BuildTemplate(spec), 0, fonts);
+  TemplateShape shape = DefaultShape(true);
+  shape.weight = FW_BOLD;
+  shape.italic = 1;
+  shape.charset = EASTEUROPE_CHARSET;
+  shape.points = 10;
+  Bytes copy = AdaptGuarded(BuildTemplate(shape), 0, fonts);
   ASSERT_FALSE(copy.empty());
-  ExpectRewritten(spec, copy, "Tahoma", 8);
+  ExpectRewritten(shape, copy, "Tahoma", 8);
   DialogFontLayout layout;
   ASSERT_EQ(1, LocateDialogFont(copy.data(), static_cast<DWORD>(copy.size()), &layout));
   WORD weight;
@@ -312,12 +312,12 @@ TEST(AdaptDialogTemplate, RandomTemplatesGiveNullOrAnAcceptedTemplate) {
   InitCommonControls();  // the progress class of the sample templates
   std::vector<Bytes> seeds;
   for (bool extended : {false, true}) {
-    TemplateSpec spec = DefaultSpec(extended);
-    seeds.push_back(BuildTemplate(spec));
-    spec.face = "System";
-    spec.title = Field::Ordinal(5);
-    spec.items[0].creationData = "abc";
-    seeds.push_back(BuildTemplate(spec));
+    TemplateShape shape = DefaultShape(extended);
+    seeds.push_back(BuildTemplate(shape));
+    shape.face = "System";
+    shape.title = Field::Ordinal(5);
+    shape.items[0].creationData = "abc";
+    seeds.push_back(BuildTemplate(shape));
   }
   seeds.push_back(StoredDialog(IDD_OLD_FONT));
   seeds.push_back(StoredDialog(IDD_EXTENDED));

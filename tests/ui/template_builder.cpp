@@ -36,19 +36,19 @@ void PadToDword(Bytes* out) {
 
 }  // namespace
 
-TemplateSpec DefaultSpec(bool extended) {
-  TemplateSpec spec;
-  spec.extended = extended;
-  spec.style = DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
-  spec.menu = Field::Text("");
-  spec.windowClass = Field::Text("");
-  spec.title = Field::Text("Dialog");
-  spec.points = 8;
-  spec.weight = 0;
-  spec.italic = 0;
-  spec.charset = 0;
-  spec.face = "MS Sans Serif";
-  spec.items = {
+TemplateShape DefaultShape(bool extended) {
+  TemplateShape shape;
+  shape.extended = extended;
+  shape.style = DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
+  shape.menu = Field::Text("");
+  shape.windowClass = Field::Text("");
+  shape.title = Field::Text("Dialog");
+  shape.points = 8;
+  shape.weight = 0;
+  shape.italic = 0;
+  shape.charset = 0;
+  shape.face = "MS Sans Serif";
+  shape.items = {
       {WS_CHILD | WS_VISIBLE | WS_TABSTOP, 1000, 315, 210, 60, 14, Field::Ordinal(0x80),
        Field::Text("Button1"), ""},
       {WS_CHILD | WS_VISIBLE | SS_BLACKFRAME, 1004, 5, 204, 371, 1, Field::Ordinal(0x82),
@@ -56,41 +56,41 @@ TemplateSpec DefaultSpec(bool extended) {
       {WS_CHILD | WS_VISIBLE, 1005, 125, 191, 250, 7, Field::Text("msctls_progress32"),
        Field::Text("Progress1"), ""},
   };
-  return spec;
+  return shape;
 }
 
-Bytes BuildTemplate(const TemplateSpec& spec, std::vector<size_t>* itemOffsets) {
+Bytes BuildTemplate(const TemplateShape& shape, std::vector<size_t>* itemOffsets) {
   Bytes out;
-  WORD count = static_cast<WORD>(spec.items.size());
-  if (spec.extended) {
+  WORD count = static_cast<WORD>(shape.items.size());
+  if (shape.extended) {
     PutWord(&out, 1);       // dlgVer
     PutWord(&out, 0xFFFF);  // signature
     PutDword(&out, 0);      // helpID
     PutDword(&out, 0);      // exStyle
-    PutDword(&out, spec.style);
+    PutDword(&out, shape.style);
   } else {
-    PutDword(&out, spec.style);
+    PutDword(&out, shape.style);
     PutDword(&out, 0);  // exStyle
   }
   PutWord(&out, count);
   for (WORD v : {0, 0, 382, 230}) PutWord(&out, v);
-  PutField(&out, spec.menu);
-  PutField(&out, spec.windowClass);
-  PutField(&out, spec.title);
-  if (spec.style & DS_SETFONT) {
-    PutWord(&out, spec.points);
-    if (spec.extended) {
-      PutWord(&out, spec.weight);
-      out.push_back(spec.italic);
-      out.push_back(spec.charset);
+  PutField(&out, shape.menu);
+  PutField(&out, shape.windowClass);
+  PutField(&out, shape.title);
+  if (shape.style & DS_SETFONT) {
+    PutWord(&out, shape.points);
+    if (shape.extended) {
+      PutWord(&out, shape.weight);
+      out.push_back(shape.italic);
+      out.push_back(shape.charset);
     }
-    PutString(&out, spec.face);
+    PutString(&out, shape.face);
   }
   if (itemOffsets) itemOffsets->clear();
-  for (const ItemSpec& item : spec.items) {
+  for (const ItemShape& item : shape.items) {
     PadToDword(&out);
     if (itemOffsets) itemOffsets->push_back(out.size());
-    if (spec.extended) {
+    if (shape.extended) {
       PutDword(&out, 0);  // helpID
       PutDword(&out, 0);  // exStyle
       PutDword(&out, item.style);
@@ -99,7 +99,7 @@ Bytes BuildTemplate(const TemplateSpec& spec, std::vector<size_t>* itemOffsets) 
       PutDword(&out, 0);
     }
     for (short v : {item.x, item.y, item.cx, item.cy}) PutWord(&out, static_cast<WORD>(v));
-    if (spec.extended)
+    if (shape.extended)
       PutDword(&out, item.id);
     else
       PutWord(&out, item.id);

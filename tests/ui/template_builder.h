@@ -24,7 +24,7 @@ struct Field {
   static Field Text(const std::string& value) { return Field{false, 0, value}; }
 };
 
-struct ItemSpec {
+struct ItemShape {
   DWORD style;
   WORD id;
   short x, y, cx, cy;
@@ -33,7 +33,7 @@ struct ItemSpec {
   std::string creationData;  // bytes behind the count WORD
 };
 
-struct TemplateSpec {
+struct TemplateShape {
   bool extended;
   DWORD style;
   Field menu;
@@ -44,16 +44,16 @@ struct TemplateSpec {
   BYTE italic;     // extended only
   BYTE charset;    // extended only
   std::string face;
-  std::vector<ItemSpec> items;
+  std::vector<ItemShape> items;
 };
 
 // The installer-like default: DS_SETFONT popup, no menu, standard class,
 // caption "Dialog", "MS Sans Serif" 8, and three items (two buttons, one static).
-TemplateSpec DefaultSpec(bool extended);
+TemplateShape DefaultShape(bool extended);
 
 // The template's bytes; item templates start at DWORD boundaries from the
 // first byte. `itemOffsets`, when given, receives where each item starts.
-Bytes BuildTemplate(const TemplateSpec& spec, std::vector<size_t>* itemOffsets = nullptr);
+Bytes BuildTemplate(const TemplateShape& shape, std::vector<size_t>* itemOffsets = nullptr);
 
 // Two pages, the second inaccessible. Place copies bytes so that their last
 // byte is the last accessible one.
