@@ -65,6 +65,11 @@ class LockedList : public LinkList {
     ListLink* link = FirstLink();
     return link ? FromLink(link) : nullptr;
   }
+  // The item after `item` in list order, or null; read without the lock.
+  Item* Next(const Item* item) const {
+    ListLink* link = item->link.next;
+    return link ? FromLink(link) : nullptr;
+  }
   // Unlinks and destroys every item through its virtual destructor.
   void DeleteAll() {
     static_assert(std::has_virtual_destructor<Item>::value, "DeleteAll destroys polymorphic items only");

@@ -14,6 +14,8 @@
 //                         before it answers
 //   FAKE_SETUPAPI_ANSWER  what SetupCopyOEMInfA returns: "TRUE", "FALSE" (also
 //                         when unset) or a decimal number
+//   FAKE_PSAPI_ANSWER     whether EnumProcesses succeeds (with no ids): "TRUE",
+//                         or "FALSE" (also when unset)
 #ifndef TESTS_FAKES_FAKE_LOG_H_
 #define TESTS_FAKES_FAKE_LOG_H_
 
