@@ -1,10 +1,12 @@
 #include "ui/progress_marquee.h"
 
 #include <commctrl.h>
-#include <shlwapi.h>
 #include <gtest/gtest.h>
 
+#include <ctype.h>
+
 #include <algorithm>
+#include <string>
 #include <vector>
 
 namespace {
@@ -52,21 +54,23 @@ HWND CreateStandIn() {
                        nullptr);
 }
 
-// Version of the common controls the process's activation context gives.
-DWORD CommonControlsMajor() {
-  HMODULE module = GetModuleHandleA("comctl32.dll");
-  auto getVersion = reinterpret_cast<DLLGETVERSIONPROC>(
-      reinterpret_cast<void (*)()>(GetProcAddress(module, "DllGetVersion")));
-  DLLVERSIONINFO info = {};
-  info.cbSize = sizeof(info);
-  return getVersion && getVersion(&info) == S_OK ? info.dwMajorVersion : 0;
+// True when the process's comctl32.dll comes from the Common-Controls 6
+// assembly: its side-by-side folder names the assembly and its version. (Wine
+// builds both assemblies from one source, whose DllGetVersion and file
+// version say 5 either way.)
+bool CommonControlsSix(std::string* path) {
+  char name[MAX_PATH] = "";
+  if (!GetModuleFileNameA(GetModuleHandleA("comctl32.dll"), name, MAX_PATH)) return false;
+  *path = name;
+  for (char& c : *path) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+  return path->find("microsoft.windows.common-controls_6595b64144ccf1df_6.") != std::string::npos;
 }
 
 TEST(ProgressMarqueeTest, CommonControlsSixAnimateThemselvesWithoutOurTimer) {
   INITCOMMONCONTROLSEX init = {sizeof(init), ICC_PROGRESS_CLASS};
   ASSERT_TRUE(InitCommonControlsEx(&init));
-  const DWORD major = CommonControlsMajor();
-  if (major < 6) GTEST_SKIP() << "the manifest did not give common controls 6 (got " << major << ")";
+  std::string path;
+  if (!CommonControlsSix(&path)) GTEST_SKIP() << "the manifest did not give common controls 6: " << path;
   HWND bar = CreateWindowA(PROGRESS_CLASSA, "", WS_POPUP, 0, 0, 100, 10, nullptr, nullptr,
                            nullptr, nullptr);
   ASSERT_NE(bar, nullptr);
