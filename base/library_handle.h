@@ -97,6 +97,8 @@ class LazyProc {
     if (!slot) slot.Bind(library, name);
     return slot.Get();
   }
+  // Forgets the cached address (for when its library is released).
+  void Clear() { slot.Clear(); }
 
  private:
   const char* name;

@@ -1,0 +1,63 @@
+#include "ui/subclass_hook.h"
+
+const char* SubclassPropertyName(DWORD tag, TextString* name) {
+  name->Format("_C_SubClassing_Property_%08X", static_cast<unsigned>(tag));
+  return name->Length() ? name->Buffer() : nullptr;
+}
+
+int SubclassHookBase::AttachAs(DWORD tag, WNDPROC procedure, HWND target,
+                               SubclassHandler messageHandler, void* messageOwner) {
+  TextString name;
+  const char* property = SubclassPropertyName(tag, &name);
+  if (!property || previous || !IsWindow(target) || GetPropA(target, property)) return 0;
+  LONG_PTR before = SetWindowLongPtrA(target, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
+  if (!before) return 0;
+  window = target;
+  handler = messageHandler;
+  owner = messageOwner;
+  previous = reinterpret_cast<WNDPROC>(before);
+  if (!SetPropA(target, property, this)) {
+    SetWindowLongPtrA(target, GWLP_WNDPROC, before);
+    previous = nullptr;
+    return 0;
+  }
+  return 1;
+}
+
+int SubclassHookBase::DetachAs(DWORD tag, WNDPROC procedure) {
+  if (!previous) return 0;
+  TextString name;
+  const char* property = SubclassPropertyName(tag, &name);
+  // Another procedure installed after ours still calls ours: putting ours
+  // back would cut it out of the chain.
+  if (GetWindowLongPtrA(window, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(procedure))
+    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+  if (property && GetPropA(window, property) == this) RemovePropA(window, property);
+  previous = nullptr;
+  return 1;
+}
+
+LRESULT SubclassHookBase::Dispatch(DWORD tag, WNDPROC procedure, HWND target, UINT message,
+                                   WPARAM wParam, LPARAM lParam) {
+  TextString name;
+  const char* property = SubclassPropertyName(tag, &name);
+  SubclassHookBase* hook =
+      property ? static_cast<SubclassHookBase*>(GetPropA(target, property)) : nullptr;
+  if (!hook || !hook->previous) {
+    // Left in the chain by an out-of-order Detach: skip to the class.
+    WNDPROC classProcedure = reinterpret_cast<WNDPROC>(GetClassLongPtrA(target, GCLP_WNDPROC));
+    if (!classProcedure || classProcedure == procedure) return 0;
+    return CallWindowProcA(classProcedure, target, message, wParam, lParam);
+  }
+  WNDPROC next = hook->previous;
+  LRESULT result = 0;
+  int handled = hook->handler(target, message, wParam, lParam, &result, hook->owner);
+  if (message == WM_NCDESTROY) {
+    // The window is going away: its last message always goes on, after the
+    // hook has let go of it.
+    hook->DetachAs(tag, procedure);
+    return CallWindowProcA(next, target, message, wParam, lParam);
+  }
+  if (handled == 1) return result;
+  return CallWindowProcA(next, target, message, wParam, lParam);
+}
