@@ -82,15 +82,17 @@ int FormatAccessLine(char* buffer, size_t size, const EXCEPTION_RECORD& record) 
 }
 
 int FormatRegisters(char* buffer, size_t size, const CONTEXT& c) {
+  // Selectors are 16 bits; the context's wider fields may carry stale upper
+  // bits (Wine's captured contexts do).
   return BoundedFormat(buffer, size,
                        "\r\nEAX=0x%08X, CS=0x%04X, EIP=0x%08X, Flags=0x%08X\r\n"
                        "EBX=0x%08X, SS=0x%04X, ESP=0x%08X, EBP=0x%08X\r\n"
                        "ECX=0x%08X, DS=0x%04X, ESI=0x%08X, FS=0x%04X\r\n"
                        "EDX=0x%08X, ES=0x%04X, EDI=0x%08X, GS=0x%04X\r\n",
-                       (unsigned)c.Eax, (unsigned)c.SegCs, (unsigned)c.Eip, (unsigned)c.EFlags,
-                       (unsigned)c.Ebx, (unsigned)c.SegSs, (unsigned)c.Esp, (unsigned)c.Ebp,
-                       (unsigned)c.Ecx, (unsigned)c.SegDs, (unsigned)c.Esi, (unsigned)c.SegFs,
-                       (unsigned)c.Edx, (unsigned)c.SegEs, (unsigned)c.Edi, (unsigned)c.SegGs);
+                       (unsigned)c.Eax, (unsigned)LOWORD(c.SegCs), (unsigned)c.Eip, (unsigned)c.EFlags,
+                       (unsigned)c.Ebx, (unsigned)LOWORD(c.SegSs), (unsigned)c.Esp, (unsigned)c.Ebp,
+                       (unsigned)c.Ecx, (unsigned)LOWORD(c.SegDs), (unsigned)c.Esi, (unsigned)LOWORD(c.SegFs),
+                       (unsigned)c.Edx, (unsigned)LOWORD(c.SegEs), (unsigned)c.Edi, (unsigned)LOWORD(c.SegGs));
 }
 
 int FormatOsLine(char* buffer, size_t size, const char* osName, const OSVERSIONINFOA& version) {

@@ -5,6 +5,7 @@
 #include <string.h>
 #include <wchar.h>
 
+#include "base/waitable_handle.h"
 #include "crash/crash_formats.h"
 #include "crash/crash_reporter.h"
 
@@ -65,10 +66,34 @@ BOOL CALLBACK CrashReporter::DumpCallback(PVOID parameter, const PMINIDUMP_CALLB
     record->threadId = thread.ThreadId;
     record->stackBase = thread.StackBase;
     record->stackEnd = thread.StackEnd;
+    // Wine hands the callback no thread handle: the thread is then opened by id.
+    WaitableHandle opened;
+    HANDLE handle = thread.ThreadHandle;
+    if (!handle) {
+      opened.Attach(OpenThread(THREAD_QUERY_INFORMATION | THREAD_GET_CONTEXT, FALSE, thread.ThreadId), 1);
+      handle = opened.Handle();
+    }
+    // The information block through the FS selector; where that cannot be
+    // read (Wine's callback context), through the thread's basic information.
+    UINT_PTR block = 0;
     LDT_ENTRY entry;
-    if (GetThreadSelectorEntry(thread.ThreadHandle, thread.Context.SegFs, &entry)) {
-      UINT_PTR block = entry.BaseLow | (static_cast<UINT_PTR>(entry.HighWord.Bytes.BaseMid) << 16) |
-                       (static_cast<UINT_PTR>(entry.HighWord.Bytes.BaseHi) << 24);
+    if (handle && GetThreadSelectorEntry(handle, thread.Context.SegFs, &entry)) {
+      block = entry.BaseLow | (static_cast<UINT_PTR>(entry.HighWord.Bytes.BaseMid) << 16) |
+              (static_cast<UINT_PTR>(entry.HighWord.Bytes.BaseHi) << 24);
+    } else if (handle && lists->reporter && lists->reporter->ntQueryInformationThread) {
+      struct {
+        LONG exitStatus;
+        void* teb;
+        void* clientId[2];
+        ULONG_PTR affinity;
+        LONG priority;
+        LONG basePriority;
+      } basic = {};
+      const ULONG kBasicInformation = 0;
+      if (lists->reporter->ntQueryInformationThread(handle, kBasicInformation, &basic, sizeof(basic), nullptr) >= 0)
+        block = reinterpret_cast<UINT_PTR>(basic.teb);
+    }
+    if (block) {
       // The field belongs to another thread and may hold anything: both the
       // pointer and its text are read without trusting them.
       const void* text = nullptr;
@@ -80,8 +105,8 @@ BOOL CALLBACK CrashReporter::DumpCallback(PVOID parameter, const PMINIDUMP_CALLB
         ReadTextSafely(text, record->name);
     }
     const ULONG kWin32StartAddress = 9;
-    if (lists->reporter && lists->reporter->ntQueryInformationThread)
-      lists->reporter->ntQueryInformationThread(thread.ThreadHandle, kWin32StartAddress, &record->startAddress,
+    if (handle && lists->reporter && lists->reporter->ntQueryInformationThread)
+      lists->reporter->ntQueryInformationThread(handle, kWin32StartAddress, &record->startAddress,
                                                 sizeof(record->startAddress), nullptr);
     lists->threads.Append(record);
   }

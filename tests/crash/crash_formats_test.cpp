@@ -65,6 +65,34 @@ TEST(CrashFormats, ExceptionAndAccessLines) {
   EXPECT_STREQ("", line);
 }
 
+TEST(CrashFormats, RegisterLinesShowSixteenBitSelectors) {
+  CONTEXT context = {};
+  context.Eax = 1;
+  context.Ebx = 2;
+  context.Ecx = 3;
+  context.Edx = 4;
+  context.Esi = 5;
+  context.Edi = 6;
+  context.Eip = 0x00401000;
+  context.Esp = 0x0012FF00;
+  context.Ebp = 0x0012FF40;
+  context.EFlags = 0x246;
+  context.SegCs = 0x23;
+  context.SegSs = 0x7C002B;
+  context.SegDs = 0x2B;
+  context.SegEs = 0x2B;
+  context.SegFs = 0x53;
+  context.SegGs = 0x2B;
+  char text[512];
+  FormatRegisters(text, sizeof(text), context);
+  EXPECT_STREQ(
+      "\r\nEAX=0x00000001, CS=0x0023, EIP=0x00401000, Flags=0x00000246\r\n"
+      "EBX=0x00000002, SS=0x002B, ESP=0x0012FF00, EBP=0x0012FF40\r\n"
+      "ECX=0x00000003, DS=0x002B, ESI=0x00000005, FS=0x0053\r\n"
+      "EDX=0x00000004, ES=0x002B, EDI=0x00000006, GS=0x002B\r\n",
+      text);
+}
+
 TEST(CrashFormats, OsLineCutsTheBuildOffNt) {
   OSVERSIONINFOA version = {};
   version.dwMajorVersion = 4;

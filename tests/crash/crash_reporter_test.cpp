@@ -315,7 +315,9 @@ TEST(CrashReport, HostileInputsDoNotBreakTheHandler) {
       bool found = false;
       for (const std::string& row : section)
         if (row.size() >= 99 && row.compare(row.size() - 100, 100, " " + threadText.substr(0, 99)) == 0) found = true;
-      EXPECT_TRUE(found) << "no row ends with the thread's first 99 characters";
+      std::string rows;
+      for (const std::string& row : section) rows += row + "\n";
+      EXPECT_TRUE(found) << "no row ends with the thread's first 99 characters:\n" << rows;
     }
     if (!strcmp(cases[i].kind, "cycle")) {
       EXPECT_LT(section.size(), 1030u);
