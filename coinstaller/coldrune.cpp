@@ -2,6 +2,19 @@
 #include <setupapi.h>
 
 #include "coinstaller/install_function.h"
+#include "crash/crash_reporter.h"
+
+// Installs its filter for the whole host process while the library is loaded.
+CrashReporter crashReporter __attribute__((init_priority(101)));
+
+// The device installer loads and unloads the library around its calls in a
+// process that lives on: on FreeLibrary (reserved null) the host's own filter
+// goes back, so no filter of ours outlives our code. At process exit nothing
+// is withdrawn.
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
+  if (reason == DLL_PROCESS_DETACH && reserved == nullptr) crashReporter.Withdraw();
+  return TRUE;
+}
 
 // The co-installer entry the device installer calls for every install step.
 // It keeps no state between calls and never asks for post-processing.

@@ -1,0 +1,27 @@
+// Registers a file with the platform's error reporting, so that a report it
+// sends carries the file. WerRegisterFile exists from Windows Vista on.
+#ifndef CRASH_ERROR_REPORT_REGISTRATION_H_
+#define CRASH_ERROR_REPORT_REGISTRATION_H_
+
+#include <windows.h>
+
+#include "base/library_handle.h"
+
+typedef HRESULT WINAPI WerRegisterFileFunction(PCWSTR, int, DWORD);
+
+class ErrorReportRegistration {
+ public:
+  // Loads kernel32 and rstrtmgr; WerRegisterFile is looked up on first use.
+  ErrorReportRegistration();
+  ErrorReportRegistration(const ErrorReportRegistration&) = delete;
+  ErrorReportRegistration& operator=(const ErrorReportRegistration&) = delete;
+  // 1 when WerRegisterFile exists and accepted `path` as anonymous other data.
+  int RegisterFile(const char* path);
+
+ private:
+  LibraryHandle kernel;
+  LibraryHandle restartManager;
+  LazyProc<WerRegisterFileFunction> registerFile;
+};
+
+#endif  // CRASH_ERROR_REPORT_REGISTRATION_H_
