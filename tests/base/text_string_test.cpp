@@ -409,7 +409,7 @@ TEST_F(TextStringTest, FormatRefusesPast3MiB) {
 TEST_F(TextStringTest, FormatFarPastTheCeiling) {
   TextString s;
   s.Assign("old");
-  // 64 MiB: the written loop would take some 260,000 passes to refuse.
+  // 64 MiB: the plain stepwise loop would take some 260,000 passes to refuse.
   EXPECT_EQ(0, s.Format("%*s", 64 << 20, "x"));
   EXPECT_EQ("", Text(s));
   EXPECT_EQ(259, s.Capacity());
@@ -506,7 +506,7 @@ TEST_F(TextStringTest, FormatMatchesWrittenLoopAroundStepBoundaries) {
 }
 
 TEST_F(TextStringTest, FormatMatchesWrittenLoopAroundTheCeiling) {
-  // Starts near 3 MiB keep the written loop to a few real passes.
+  // Starts near 3 MiB keep the plain stepwise loop to a few real passes.
   const unsigned starts[] = {kCeiling - 521, kCeiling - 520, kCeiling - 261, kCeiling - 260,
                              kCeiling - 259, kCeiling - 1,   kCeiling,       kCeiling + 1,
                              kCeiling + 300};
@@ -525,7 +525,7 @@ TEST_F(TextStringTest, FormatMatchesWrittenLoopAroundTheCeiling) {
 }
 
 TEST_F(TextStringTest, FormatMatchesCountedLoopFromDefaultNearTheCeiling) {
-  // From 260 the written loop takes some 12,000 passes of up to 3 MiB; the
+  // From 260 the plain stepwise loop takes some 12,000 passes of up to 3 MiB; the
   // counted loop stands in for it. The last capacities it reaches are
   // 3,145,480 (below 3 MiB, so it grows once more) and 3,145,740.
   const unsigned lengths[] = {3145478, 3145479, 3145480, 3145481, 3145727, 3145728,
@@ -980,7 +980,7 @@ TEST_F(TextStringCp932, WideConversionsGrowForDoubleByteOutput) {
   EXPECT_EQ(std::string(kA) + kA + kA, Text(s));
   EXPECT_EQ(6, s.Length());
 
-  // One byte of room left beside the terminator: the written rule (units +
+  // One byte of room left beside the terminator: the plain rule (units +
   // size) sees no need to grow, and the two bytes of あ would not fit.
   TextString t(6);
   t.Assign("abcd");
