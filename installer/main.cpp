@@ -1,13 +1,16 @@
 #include <windows.h>
 
 #include "crash/crash_reporter.h"
+#include "installer/installer_dialog.h"
 
 // Constructed before every other static object, so that their construction
 // is covered too.
 CrashReporter crashReporter __attribute__((init_priority(101)));
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  MessageBoxA(nullptr, "Tarnvik DVB-T Driver Installer", "Tarnvik DVB-T Driver Installer",
-              MB_OK | MB_ICONINFORMATION);
-  return 0;
+// The one dialog, constructed after the crash reporter and destroyed before
+// it; its destruction stops an install sequence that still runs.
+InstallerDialog installerDialog __attribute__((init_priority(102)));
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  return static_cast<int>(installerDialog.RunModal(instance, installer_ids::kDialogTemplate, 0));
 }

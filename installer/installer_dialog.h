@@ -1,0 +1,81 @@
+// The installer's one dialog: a picture, a title, a prompt, the maker's link,
+// "Install" and "Exit", and a progress bar that runs as a busy indicator
+// while the install sequence works on the dialog's worker thread.
+#ifndef INSTALLER_INSTALLER_DIALOG_H_
+#define INSTALLER_INSTALLER_DIALOG_H_
+
+#include <windows.h>
+
+#include "base/worker_thread.h"
+#include "installer/install_owner.h"
+#include "ui/dialog_window.h"
+#include "ui/module_file.h"
+#include "ui/progress_marquee.h"
+#include "ui/resource_strings.h"
+#include "ui/separator_line.h"
+
+// Resource and item identifiers of the installer's dialog.
+namespace installer_ids {
+const int kIconGroup = 101;
+const int kDialogTemplate = 102;
+const int kPicture = 104;
+const int kLinkCursor = 105;
+
+const int kExitButton = 1000;
+const int kInstallButton = 1003;
+const int kSeparator = 1004;
+const int kProgress = 1005;
+const int kLink = 1006;
+const int kTitleLabel = 1007;
+const int kPromptLabel = 1008;
+
+const int kInstallString = 1;
+const int kExitString = 2;
+const int kTitleString = 3;
+const int kPromptString = 4;
+}  // namespace installer_ids
+
+// The window caption before the version is appended, and the link's caption
+// and target.
+extern const char kInstallerCaption[];
+extern const char kMakerSite[];
+
+// Runs on the main thread (modal loop) except the InstallOwner operations,
+// which the install sequence calls from the worker thread; each of those acts
+// through window calls or sent messages handled by the main thread.
+class InstallerDialog : public DialogWindow, private InstallOwner {
+ public:
+  // Milliseconds per step of the busy indicator.
+  static const int kMarqueeInterval = 60;
+
+  InstallerDialog() {}
+  // Stops a worker that still runs (ending the install sequence wherever it
+  // is) before anything else it may use is destroyed.
+  ~InstallerDialog() override;
+
+ protected:
+  // Icons, the versioned title, button captions, the custom controls; the
+  // progress bar starts hidden. Returns 1 (default focus).
+  int OnInitDialog() override;
+  // Releases the separator; always 1.
+  int CanEnd(int result) override;
+  // 1000 ("Exit") ends with 0; 1003 ("Install") shows the busy indicator,
+  // disables both buttons and starts the install sequence; others as the base.
+  BOOL OnCommand(int id, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  HWND OwnerWindow() override;
+  int GetModuleDirectory(HMODULE module, char* path) override;
+  void ShowItem(int id, int show) override;
+  void SetMarquee(int on) override;
+  int ShowMessage(UINT style, const char* caption, const char* text) override;
+  void Close() override;
+
+  ModuleFile moduleFile;
+  ResourceStrings strings;
+  SeparatorLine separator;
+  ProgressMarquee progress;
+  WorkerThread worker;
+};
+
+#endif  // INSTALLER_INSTALLER_DIALOG_H_
