@@ -70,22 +70,23 @@ def icon_file(sizes):
 
 
 def picture_pixel(w, h, x, y):
+    """Sky fading to white; the right part and the top stay plain, for the
+    title and prompt drawn over the picture."""
     u, v = x / w, y / h
-    colour = mix((120, 170, 230), (235, 244, 252), v)
-    # A receiver stick with its cable towards a screen.
-    if 0.52 < u < 0.92 and 0.18 < v < 0.62:
-        if 0.56 < u < 0.88 and 0.23 < v < 0.57:
+    colour = mix((235, 244, 252), (120, 170, 230), v)
+    # A screen at the bottom right.
+    if 0.60 < u < 0.92 and 0.68 < v < 0.96:
+        if 0.63 < u < 0.89 and 0.71 < v < 0.93:
             colour = mix((30, 60, 140), (70, 140, 220), u)
         else:
             colour = (40, 40, 48)
-    if 0.66 < u < 0.78 and 0.62 <= v < 0.70:
-        colour = (40, 40, 48)
-    if 0.08 < u < 0.36 and 0.70 < v < 0.80:
-        colour = (60, 60, 70) if not (0.30 < u < 0.36) else (190, 190, 200)
-    # Broadcast waves from the top left.
-    d = ((u - 0.12) ** 2 + ((v - 0.22) * h / w) ** 2) ** 0.5
-    for ring in (0.08, 0.14, 0.20):
-        if abs(d - ring) < 0.008 and u > 0.12:
+    # A receiver stick at the bottom left, its plug towards the screen.
+    if 0.10 < u < 0.40 and 0.80 < v < 0.88:
+        colour = (60, 60, 70) if u < 0.34 else (190, 190, 200)
+    # Broadcast waves from the left edge.
+    d = ((u - 0.06) ** 2 + ((v - 0.45) * h / w) ** 2) ** 0.5
+    for ring in (0.08, 0.14, 0.20, 0.26):
+        if abs(d - ring) < 0.008 and u > 0.06:
             colour = (230, 120, 20)
     return colour
 
