@@ -8,6 +8,7 @@
 
 #include "coinstaller/device_with_hardware_id.h"
 #include "sysinfo/os_kind.h"
+#include "fakes/fake_folder.h"
 #include "support/box_closer.h"
 #include "support/test_support.h"
 
@@ -65,18 +66,7 @@ class InstallFunctionTest : public ::testing::Test {
     return lines;
   }
 
-  std::vector<std::string> Lines() {
-    std::string bytes;
-    std::vector<std::string> lines;
-    if (!ReadFileBytes(log, &bytes)) return lines;
-    size_t start = 0, end;
-    while ((end = bytes.find('\n', start)) != std::string::npos) {
-      lines.push_back(bytes.substr(start, end - start));
-      if (!lines.back().empty() && lines.back().back() == '\r') lines.back().pop_back();
-      start = end + 1;
-    }
-    return lines;
-  }
+  std::vector<std::string> Lines() const { return ReadLines(log); }
 
   DWORD Run(DI_FUNCTION code, const char* hardwareId) {
     DeviceWithHardwareId device(HardwareIds(hardwareId));
