@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "coinstaller/device_with_hardware_id.h"
+#include "sysinfo/os_kind.h"
+#include "fakes/fake_folder.h"
 #include "support/box_closer.h"
 #include "support/test_support.h"
 
@@ -15,8 +17,11 @@ namespace {
 using namespace testing_support;
 
 const char kDirectXKey[] = "SOFTWARE\\Microsoft\\DirectX";
-const char kUninstallKey[] =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{D4ADD3F1-17A2-4EF3-9D04-E563E046632A}";
+const char* const kUninstallKeys[] = {
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{F27EFBE2-7B33-4084-8328-00FE19AC4901}",
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{D4ADD3F1-17A2-4EF3-9D04-E563E046632A}",
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{14172CB3-0AA7-4276-8C74-8C0441336047}",
+};
 
 std::string HardwareIds(const char* first) { return std::string(first) + '\0' + '\0'; }
 
@@ -61,18 +66,7 @@ class InstallFunctionTest : public ::testing::Test {
     return lines;
   }
 
-  std::vector<std::string> Lines() {
-    std::string bytes;
-    std::vector<std::string> lines;
-    if (!ReadFileBytes(log, &bytes)) return lines;
-    size_t start = 0, end;
-    while ((end = bytes.find('\n', start)) != std::string::npos) {
-      lines.push_back(bytes.substr(start, end - start));
-      if (!lines.back().empty() && lines.back().back() == '\r') lines.back().pop_back();
-      start = end + 1;
-    }
-    return lines;
-  }
+  std::vector<std::string> Lines() const { return ReadLines(log); }
 
   DWORD Run(DI_FUNCTION code, const char* hardwareId) {
     DeviceWithHardwareId device(HardwareIds(hardwareId));
@@ -183,10 +177,10 @@ TEST_F(InstallFunctionTest, FinishInstallStartsTheFamilysPrograms) {
 }
 
 TEST_F(InstallFunctionTest, FinishInstallStartsNothingWhenInstalledRunningOrService) {
-  {
-    SwappedValue installed(kUninstallKey, "DisplayName", REG_SZ, "x", 2);
+  for (const char* uninstallKey : kUninstallKeys) {
+    SwappedValue installed(uninstallKey, "DisplayName", REG_SZ, "x", 2);
     EXPECT_EQ(0u, Run(DIF_NEWDEVICEWIZARD_FINISHINSTALL, "USB\\Vid_14aa&Pid_0160"));
-    EXPECT_TRUE(Started(0).empty()) << "software installed";
+    EXPECT_TRUE(Started(0).empty()) << "software installed: " << uninstallKey;
   }
   {
     std::string runner = folder.File("VASKrunner.exe");
@@ -219,6 +213,32 @@ TEST_F(InstallFunctionTest, FinishInstallStartsNothingWhenInstalledRunningOrServ
   std::vector<std::string> started = Started(1);
   ASSERT_EQ(1u, started.size());
   EXPECT_EQ(0u, started[0].find("E:\\_exec\\VaskDT620.exe|"));
+}
+
+// Windows XP has no non-interactive session 0: the companion step runs there.
+// The scenario runs in a copy of this program that Wine shows Windows XP.
+TEST_F(InstallFunctionTest, FinishInstallUnderXpInSessionZero) {
+  char child[8] = {};
+  if (GetEnvironmentVariableA("STEPS_XP_CHILD", child, sizeof(child))) {
+    ASSERT_EQ(0, IsOsAtLeast(kOsVista)) << "not running as Windows XP";
+    currentSessionId = SessionZero;
+    EXPECT_EQ(0u, Run(DIF_NEWDEVICEWIZARD_FINISHINSTALL, "USB\\Vid_14aa&Pid_0160"));
+    EXPECT_EQ(1u, Started(1).size());
+    return;
+  }
+  char self[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, self, MAX_PATH - 1);
+  std::string copy = folder.File("steps_xp.exe");
+  ASSERT_TRUE(CopyFileA(self, copy.c_str(), FALSE));
+  SetEmulatedVersion("steps_xp.exe", "winxp");
+  SetEnvironmentVariableA("STEPS_XP_CHILD", "1");
+  DWORD code = 1;
+  bool ended = RunProgram("\"" + copy + "\" --gtest_filter=InstallFunctionTest.FinishInstallUnderXpInSessionZero",
+                          60000, &code);
+  SetEnvironmentVariableA("STEPS_XP_CHILD", nullptr);
+  SetEmulatedVersion("steps_xp.exe", "");
+  ASSERT_TRUE(ended);
+  EXPECT_EQ(0u, code) << "the scenario failed under Windows XP";
 }
 
 TEST_F(InstallFunctionTest, OtherCodesDoNothing) {

@@ -54,20 +54,7 @@ bool FakeFolder::Run(const std::string& program, const std::string& arguments,
     }
   } cleanup{settings};
 
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, &block[0], Path().c_str(),
-                      &startup, &process))
-    return false;
-  CloseHandle(process.hThread);
-  bool ended = WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0;
-  if (ended)
-    GetExitCodeProcess(process.hProcess, exitCode);
-  else
-    TerminateProcess(process.hProcess, 1);
-  CloseHandle(process.hProcess);
-  return ended;
+  return RunProgram(line, timeoutMs, exitCode, &block[0], Path().c_str());
 }
 
 std::vector<std::string> FakeFolder::LogLines() const { return ReadLines(LogPath()); }

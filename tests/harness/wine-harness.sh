@@ -5,6 +5,7 @@
 #
 #   wine-harness.sh start            create the prefix once, start Xvfb and the wineserver
 #   wine-harness.sh stop             stop both
+#   wine-harness.sh reset            stop both and remove the prefix
 #   wine-harness.sh run PROGRAM ...  run a Windows program in the prefix (ctest's emulator)
 #   wine-harness.sh shell CMD ...    run a Linux command as the test user with the Wine environment
 #   wine-harness.sh ensure-user      create the test user when missing (root only)
@@ -190,8 +191,9 @@ cmd_shell() {
 case "${1:-}" in
     start) cmd_start ;;
     stop) cmd_stop ;;
+    reset) cmd_stop; as_user rm -rf "$PREFIX" "$HARNESS_DIR/drives" ;;
     run) shift; cmd_run "$@" ;;
     shell) shift; cmd_shell "$@" ;;
     ensure-user) ensure_user ;;
-    *) die "usage: $0 start|stop|run PROGRAM [ARGS]|shell CMD [ARGS]|ensure-user" ;;
+    *) die "usage: $0 start|stop|reset|run PROGRAM [ARGS]|shell CMD [ARGS]|ensure-user" ;;
 esac

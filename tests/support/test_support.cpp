@@ -109,13 +109,14 @@ void SetEmulatedVersion(const std::string& exe, const std::string& version) {
                   static_cast<DWORD>(version.size() + 1));
 }
 
-bool RunProgram(const std::string& commandLine, DWORD timeoutMs, DWORD* exitCode) {
+bool RunProgram(const std::string& commandLine, DWORD timeoutMs, DWORD* exitCode, const char* environment,
+                const char* directory) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process = {};
   std::string line = commandLine;
-  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process))
+  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, const_cast<char*>(environment), directory,
+                      &startup, &process))
     return false;
   CloseHandle(process.hThread);
   bool ended = WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0;

@@ -60,9 +60,12 @@ bool ReadFileBytes(const std::string& path, std::string* bytes);
 // an empty version removes the setting.
 void SetEmulatedVersion(const std::string& exe, const std::string& version);
 
-// Runs `commandLine` and waits up to `timeoutMs` for it to end. True when it
-// ended in time; its exit code goes to `exitCode`.
-bool RunProgram(const std::string& commandLine, DWORD timeoutMs, DWORD* exitCode);
+// Runs `commandLine` and waits up to `timeoutMs` for it to end (it is ended
+// when it does not). True when it ended in time; its exit code goes to
+// `exitCode`. `environment` (a narrow environment block) and `directory` may
+// be null.
+bool RunProgram(const std::string& commandLine, DWORD timeoutMs, DWORD* exitCode,
+                const char* environment = nullptr, const char* directory = nullptr);
 
 // Replaces one HKLM value (a null `data` deletes it) for the life of the
 // object and puts back what was there, deleting a key it had to create.
