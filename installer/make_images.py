@@ -75,8 +75,8 @@ def picture_pixel(w, h, x, y):
     u, v = x / w, y / h
     colour = mix((235, 244, 252), (120, 170, 230), v)
     # A screen at the bottom right.
-    if 0.60 < u < 0.92 and 0.68 < v < 0.96:
-        if 0.63 < u < 0.89 and 0.71 < v < 0.93:
+    if 0.62 < u < 0.92 and 0.76 < v < 0.97:
+        if 0.65 < u < 0.89 and 0.79 < v < 0.94:
             colour = mix((30, 60, 140), (70, 140, 220), u)
         else:
             colour = (40, 40, 48)
