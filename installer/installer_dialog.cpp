@@ -5,7 +5,7 @@
 using namespace installer_ids;
 
 const char kInstallerCaption[] = "Tarnvik DVB-T Driver Installer";
-const char kMakerSite[] = "http://www.tarnvik.example/";
+const char kMakerSite[] = "www.tarnvik.example";
 
 InstallerDialog::~InstallerDialog() {
   // The sequence reaches the window and the members below through this
@@ -19,6 +19,11 @@ int InstallerDialog::OnInitDialog() {
   SetItemText(kInstallButton, strings.GetString(kInstallString, nullptr));
   SetItemText(kExitButton, strings.GetString(kExitString, nullptr));
   separator.Attach(Item(kSeparator));
+  link.Setup(Item(kLink), kMakerSite, kMakerSite, kLinkCursor, 0);
+  titleLabel.Setup(Item(kTitleLabel), "Verdana", 24, 0, 0, StyledLabel::kBold, 0, nullptr, 0);
+  titleLabel.SetText(strings.GetString(kTitleString, nullptr));
+  promptLabel.Setup(Item(kPromptLabel), "Verdana", 16, 0, 0, StyledLabel::kWindowFont, 0, nullptr, 0);
+  promptLabel.SetText(strings.GetString(kPromptString, nullptr));
   progress.Attach(Item(kProgress));
   WindowObject::ShowItem(kProgress, 0);
   return 1;

@@ -9,10 +9,12 @@
 #include "base/worker_thread.h"
 #include "installer/install_owner.h"
 #include "ui/dialog_window.h"
+#include "ui/hyperlink.h"
 #include "ui/module_file.h"
 #include "ui/progress_marquee.h"
 #include "ui/resource_strings.h"
 #include "ui/separator_line.h"
+#include "ui/styled_label.h"
 
 // Resource and item identifiers of the installer's dialog.
 namespace installer_ids {
@@ -74,6 +76,9 @@ class InstallerDialog : public DialogWindow, private InstallOwner {
   ModuleFile moduleFile;
   ResourceStrings strings;
   SeparatorLine separator;
+  Hyperlink link;
+  StyledLabel titleLabel;
+  StyledLabel promptLabel;
   ProgressMarquee progress;
   WorkerThread worker;
 };
