@@ -4,7 +4,6 @@
 
 using namespace installer_ids;
 
-const char kInstallerCaption[] = "Tarnvik DVB-T Driver Installer";
 const char kMakerSite[] = "www.tarnvik.example";
 
 InstallerDialog::~InstallerDialog() {
@@ -15,7 +14,8 @@ InstallerDialog::~InstallerDialog() {
 
 int InstallerDialog::OnInitDialog() {
   SetIcons(kIconGroup);
-  SetTitle(moduleFile.FormatVersionTitle(kInstallerCaption, instance));
+  // The result messages' caption, with the program's version appended.
+  SetTitle(moduleFile.FormatVersionTitle(kMessageCaption, instance));
   SetItemText(kInstallButton, strings.GetString(kInstallString, nullptr));
   SetItemText(kExitButton, strings.GetString(kExitString, nullptr));
   separator.Attach(Item(kSeparator));

@@ -37,9 +37,7 @@ const int kTitleString = 3;
 const int kPromptString = 4;
 }  // namespace installer_ids
 
-// The window caption before the version is appended, and the link's caption
-// and target.
-extern const char kInstallerCaption[];
+// The link's caption and target.
 extern const char kMakerSite[];
 
 // Runs on the main thread (modal loop) except the InstallOwner operations,
