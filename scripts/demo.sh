@@ -1,47 +1,159 @@
 #!/bin/bash
-# Builds the release deliverables and runs the installer under Wine, in a
-# prefix of its own, on a virtual display (or yours when DISPLAY is set).
+# Runs the whole chain the way a user meets it: a receiver is plugged in, the
+# install CD is in drive D:, the user starts Bramcot.exe from the CD and
+# presses "Install". Everything runs under Wine in a prefix of its own, on a
+# virtual display (or yours when DISPLAY is set).
+#
+#   scripts/demo.sh [--keep] [--out FOLDER]
+#
+# Writes screenshots and summary.txt to FOLDER (default demo-out/) and exits 0
+# only when the run did what the installer and the co-installer must do.
+# --keep leaves the prefix (and its wineserver stopped) for a look around.
 set -u
 . "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-OUT=${DEMO_OUT:-$ROOT/demo-out}
+KEEP=0
+OUT=$ROOT/demo-out
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --keep) KEEP=1; shift ;;
+        --out) OUT=$2; shift 2 ;;
+        *) echo "usage: $0 [--keep] [--out FOLDER]" >&2; exit 2 ;;
+    esac
+done
+
 prepare_machine
-BUILD=$(pick_build_dir build-release)
+BUILD=${BUILD_DIR:-$(pick_build_dir build)}
 export HARNESS_DIR=$BUILD/demo
 [ -n "${DISPLAY:-}" ] && export HARNESS_USE_DISPLAY=$DISPLAY
 trap '"$HARNESS" stop >/dev/null 2>&1' EXIT
 
-cmake -S "$ROOT" -B "$BUILD" -G Ninja -DBRAMCOT_TESTS=OFF >/dev/null || exit 1
-cmake --build "$BUILD" || exit 1
-"$HARNESS" start || exit 1
-mkdir -p "$OUT"
+step() { echo "demo: $*"; }
 
-"$HARNESS" run "$BUILD/bin/Bramcot.exe" &
+step "building"
+[ -f "$BUILD/CMakeCache.txt" ] || cmake -S "$ROOT" -B "$BUILD" -G Ninja -DBRAMCOT_TESTS=ON >/dev/null || exit 1
+cmake --build "$BUILD" --target Bramcot Coldrune driver_package cd_stub demo_window demo_device >/dev/null || exit 1
+
+step "starting a fresh Wine prefix"
+"$HARNESS" reset >/dev/null 2>&1
+"$HARNESS" start >/dev/null || exit 1
+rm -rf "$OUT"
+mkdir -p "$OUT"
+WORK=$HARNESS_DIR/out
+run() { "$HARNESS" run "$@"; }
+wine_path() { echo "Z:${1//\//\\}"; }
+WINDOW="$BUILD/demobin/demo_window.exe"
+
+# The install CD: the two deliverables, the driver package and the medium's
+# own programs, read-only as on a CD.
+step "laying out the install CD in D:"
+CD=$HARNESS_DIR/drives/d
+"$HARNESS" shell bash -c '
+    cd="$1"; build="$2"
+    mkdir -p "$cd/Zovodav/DirectX" "$cd/_exec"
+    cp "$build/bin/Bramcot.exe" "$build/bin/Coldrune.dll" "$build/bin/RTL2831UBDA.inf" \
+       "$build/bin/RTL2831UBDA.sys" "$build/bin/RTL2831UUSB.sys" "$cd/"
+    for p in Zovodav/setup.exe Zovodav/DirectX/dxsetup.exe _exec/Tollet.exe _exec/VaskDT220.exe \
+             _exec/VaskDT620.exe _exec/VaskDT2831.exe; do cp "$build/demobin/cd_stub.exe" "$cd/$p"; done
+    chmod -R a-w "$cd"/*' _ "$CD" "$BUILD"
+
+# Wine reports DirectX 4.09.00.0904 (9.0c); an older one makes the
+# co-installer run the DirectX setup from the CD.
+run reg add 'HKLM\Software\Microsoft\DirectX' /v Version /t REG_SZ /d 4.09.00.0903 /f >/dev/null 2>&1
+
+step "plugging in a receiver (USB\\Vid_14aa&Pid_0160)"
+run "$BUILD/demobin/demo_device.exe" create 'USB\Vid_14aa&Pid_0160' "$(wine_path "$WORK/device.txt")" >/dev/null 2>&1 ||
+    { echo "demo: could not create the simulated receiver"; exit 1; }
+DEVICE=$(tr -d '\r\n' < "$WORK/device.txt")
+keys_before=$(run reg query 'HKLM\System\CurrentControlSet\Enum' /s 2>/dev/null | tr -d '\r' | grep -iE '^HKEY.*(Vid_14aa|ROOT\\MEDIA)' )
+
+# Wine's traces show where Coldrune.dll is loaded from and which install
+# functions the device installer runs.
+step "starting D:\\Bramcot.exe"
+DEMO_LOG=$(wine_path "$WORK/started.log") WINEDEBUG=+loaddll,+setupapi \
+    "$HARNESS" run 'D:\Bramcot.exe' 2>"$WORK/trace.log" &
 pid=$!
-title="Tarnvik DVB-T Driver Installer"
-window=
-for _ in $(seq 1 100); do
-    window=$("$HARNESS" shell xdotool search --name "^$title" 2>/dev/null | head -n1)
-    [ -n "$window" ] && break
-    sleep 0.2
-done
-if [ -z "$window" ]; then
-    echo "demo: Bramcot.exe showed no window"
-    kill $pid 2>/dev/null
-    exit 1
-fi
-echo "demo: Bramcot.exe started and shows \"$title\""
-"$HARNESS" shell import -window root "$HARNESS_DIR/out/started.png" && cp "$HARNESS_DIR/out/started.png" "$OUT/"
-# No window manager runs on the virtual display: focus the window ourselves.
-"$HARNESS" shell xdotool windowfocus --sync "$window" key Return >/dev/null 2>&1
-for _ in $(seq 1 50); do
-    kill -0 $pid 2>/dev/null || break
-    sleep 0.2
-done
-if kill -0 $pid 2>/dev/null; then
-    echo "demo: Bramcot.exe did not end"
-    kill $pid
-    exit 1
-fi
+
+wait_for() {  # wait_for SECONDS COMMAND...: runs COMMAND until it succeeds
+    local limit=$(( $1 * 5 )); shift
+    for _ in $(seq 1 $limit); do "$@" >/dev/null 2>&1 && return 0; sleep 0.2; done
+    return 1
+}
+TITLE="Tarnvik DVB-T Driver Installer [1.02]"
+CAPTION="Tarnvik DVB-T Driver Installer"
+wait_for 60 run "$WINDOW" text "$TITLE" || { echo "demo: the installer's dialog did not show"; kill $pid; exit 1; }
+sleep 1
+"$HARNESS" shell import -window root "$WORK/1-dialog.png"
+step "pressing \"Install\""
+run "$WINDOW" click "$TITLE" 1003 >/dev/null 2>&1
+wait_for 120 run "$WINDOW" text "$CAPTION" || { echo "demo: no result message"; kill $pid; exit 1; }
+sleep 1
+"$HARNESS" shell import -window root "$WORK/2-message.png"
+MESSAGE=$(run "$WINDOW" text "$CAPTION" 2>/dev/null | tr -d '\r')
+run "$WINDOW" ok "$CAPTION" >/dev/null 2>&1
+wait_for 30 bash -c "! kill -0 $pid" || { echo "demo: the installer did not end"; kill $pid; exit 1; }
 wait $pid
-echo "demo: Bramcot.exe ended with $?; screenshot in $OUT/started.png"
+EXIT=$?
+sleep 4  # the companion program logs its start and closes its window
+
+PREFIX=$HARNESS_DIR/prefix
+STAGED=$(find "$PREFIX/drive_c/users" -type d -name 'Tarnvik DVB-T Driver' 2>/dev/null | head -n1)
+staged_files=$(ls "$STAGED" 2>/dev/null)
+store=$(grep -l -i 'Vid_14aa&Pid_0160' "$PREFIX"/drive_c/windows/inf/*.inf 2>/dev/null | xargs -r -n1 basename)
+keys_after=$(run reg query 'HKLM\System\CurrentControlSet\Enum' /s 2>/dev/null | tr -d '\r' | grep -iE '^HKEY.*(Vid_14aa|ROOT\\MEDIA)')
+# An install function reached the co-installer when Wine found Coldrune.dll
+# as co-installer right after the class-installer call for it.
+calls=$(awk '
+    /SetupDiCallClassInstaller function/ { match($0, /function 0x[0-9a-f]+/); code = substr($0, RSTART + 9, RLENGTH - 9); thread = substr($0, 1, 4) }
+    /call_coinstallers Found co-installer .*Coldrune\.dll/ && code != "" {
+        name = code == "0x20" ? "DIF_INSTALLINTERFACES" : code == "0x1e" ? "DIF_NEWDEVICEWIZARD_FINISHINSTALL" : code == "0x2" ? "DIF_INSTALLDEVICE" : code == "0xc" ? "DIF_DESTROYPRIVATEDATA" : "other"
+        printf "Callback(%s %s) on thread %s\n", code, name, thread; code = "" }' "$WORK/trace.log" 2>/dev/null)
+loaded=$(grep -m1 -oE 'Loaded L"[^"]*Coldrune\.dll"' "$WORK/trace.log" 2>/dev/null | sed -E 's/Loaded L"(.*)"/\1/; s/\\\\/\\/g')
+started=$(tr -d '\r' < "$WORK/started.log" 2>/dev/null)
+
+cp "$WORK/1-dialog.png" "$WORK/2-message.png" "$OUT/" 2>/dev/null
+{
+    echo "Bramcot demo, $(date -u '+%Y-%m-%d %H:%M UTC')"
+    echo
+    echo "Message shown:   \"$MESSAGE\""
+    echo "Exit code:       $EXIT"
+    echo "Simulated receiver: $DEVICE (hardware ID USB\\Vid_14aa&Pid_0160)"
+    echo
+    echo "Staged in the user's temp folder ($(basename "$STAGED")):"
+    echo "$staged_files" | sed 's/^/    /'
+    echo
+    echo "Driver store entry for the receiver (C:\\windows\\inf): ${store:-none}"
+    echo
+    echo "Device keys before:"
+    echo "${keys_before:-    none}" | sed 's/^/    /'
+    echo "Device keys after:"
+    echo "${keys_after:-    none}" | sed 's/^/    /'
+    echo
+    echo "Calls of Wine's device installer into Coldrune.dll, loaded from $loaded:"
+    echo "${calls:-    none}" | sed 's/^/    /'
+    echo
+    echo "Programs the co-installer started from the CD (program | command line | folder):"
+    echo "${started:-    none}" | sed 's/^/    /'
+} > "$OUT/summary.txt"
+cat "$OUT/summary.txt"
+
+# What the run must have done.
+ok=1
+check() { if ! eval "$2"; then echo "demo: FAILED: $1"; ok=0; fi; }
+check "the success message" '[ "$MESSAGE" = "Your new DVB-T driver was successfully installed." ]'
+check "exit code 0" '[ "$EXIT" = 0 ]'
+check "four staged files" '[ "$(echo "$staged_files" | grep -c .)" = 4 ]'
+check "the package in the driver store" '[ -n "$store" ]'
+check "the co-installer called for DIF_INSTALLINTERFACES" 'echo "$calls" | grep -q "Callback(0x20 "'
+check "the co-installer called for DIF_NEWDEVICEWIZARD_FINISHINSTALL" 'echo "$calls" | grep -q "Callback(0x1e "'
+check "the DirectX setup started from the CD" 'echo "$started" | grep -q "D:\\\\Zovodav\\\\DirectX\\\\dxsetup.exe"'
+check "the companion program started from the CD" 'echo "$started" | grep -q "D:\\\\_exec\\\\VaskDT2831.exe"'
+
+if [ $KEEP = 1 ]; then
+    echo "demo: prefix kept in $HARNESS_DIR/prefix (WINEPREFIX for user $HARNESS_USER)"
+else
+    "$HARNESS" reset >/dev/null 2>&1
+fi
+echo "demo: screenshots and summary in $OUT"
+[ $ok = 1 ] && echo "demo: the run did what it must" && exit 0
+exit 1
