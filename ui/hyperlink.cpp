@@ -265,6 +265,7 @@ int Hyperlink::Handle(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT*
 
 int Hyperlink::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
   *result = 0;
+  if (RoutePaintMessage(window, message, wParam, [this](HDC dc) { Paint(dc); })) return 1;
   switch (message) {
     case WM_SETFOCUS:
       flags |= kFocused;
@@ -302,16 +303,6 @@ int Hyperlink::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
       *result = count;
       return 1;
     }
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      HDC dc = BeginPaint(window, &paint);
-      if (dc) Paint(dc);
-      EndPaint(window, &paint);
-      return 1;
-    }
-    case WM_PRINTCLIENT:
-      Paint(reinterpret_cast<HDC>(wParam));
-      return 1;
     case WM_CANCELMODE:
     case WM_MOUSELEAVE:
       flags &= ~kHovering;

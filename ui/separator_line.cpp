@@ -24,16 +24,7 @@ void SeparatorLine::Release() {
 int SeparatorLine::Handle(HWND target, UINT message, WPARAM wParam, LPARAM, LRESULT* result,
                           void* owner) {
   SeparatorLine* self = static_cast<SeparatorLine*>(owner);
-  if (message == WM_PAINT) {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(target, &paint);
-    if (dc) self->Paint(dc);
-    EndPaint(target, &paint);
-  } else if (message == WM_PRINTCLIENT) {
-    self->Paint(reinterpret_cast<HDC>(wParam));
-  } else {
-    return 0;
-  }
+  if (!RoutePaintMessage(target, message, wParam, [self](HDC dc) { self->Paint(dc); })) return 0;
   *result = 0;
   return 1;
 }

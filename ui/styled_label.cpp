@@ -205,6 +205,7 @@ int StyledLabel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
   *result = 0;
   HWND parent = GetParent(window);
   const WPARAM command = MAKEWPARAM(GetDlgCtrlID(window), 0);
+  if (RoutePaintMessage(window, message, wParam, [this](HDC dc) { Paint(dc); })) return 1;
   switch (message) {
     case WM_SETFOCUS:
       flags |= kFocused;
@@ -224,16 +225,6 @@ int StyledLabel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
     case WM_SETTEXT:
       SetText(reinterpret_cast<const char*>(lParam));
       *result = TRUE;
-      return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      HDC dc = BeginPaint(window, &paint);
-      if (dc) Paint(dc);
-      EndPaint(window, &paint);
-      return 1;
-    }
-    case WM_PRINTCLIENT:
-      Paint(reinterpret_cast<HDC>(wParam));
       return 1;
     case WM_CANCELMODE:
       flags &= ~kHovering;

@@ -85,4 +85,23 @@ class SubclassHook : public SubclassHookBase {
 // when the string has no buffer.
 const char* SubclassPropertyName(DWORD tag, TextString* name);
 
+// WM_PAINT (between BeginPaint and EndPaint) and WM_PRINTCLIENT (on the DC
+// it brings) both go to `paint`, so a control draws the same either way.
+// 1 when `message` was one of the two.
+template <typename Painter>
+int RoutePaintMessage(HWND window, UINT message, WPARAM wParam, Painter paint) {
+  if (message == WM_PAINT) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    if (dc) paint(dc);
+    EndPaint(window, &ps);
+    return 1;
+  }
+  if (message == WM_PRINTCLIENT) {
+    paint(reinterpret_cast<HDC>(wParam));
+    return 1;
+  }
+  return 0;
+}
+
 #endif  // UI_SUBCLASS_HOOK_H_
