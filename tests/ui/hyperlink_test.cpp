@@ -121,26 +121,13 @@ TEST_F(HyperlinkTest, UnderlineFollowsAnchorUnderline) {
   }
 }
 
-int HeightOf(HFONT font) {
-  LOGFONTA description = {};
-  GetObjectA(font, sizeof(description), &description);
-  return description.lfHeight;
-}
-
 // Extent of `text` in the face and underline of `model` at `height`.
 SIZE ExtentAt(HWND item, HFONT model, int height, const char* text) {
-  LOGFONTA description = {};
-  GetObjectA(model, sizeof(description), &description);
-  description.lfHeight = height;
-  HFONT font = CreateFontIndirectA(&description);
-  HDC dc = GetDC(item);
-  HGDIOBJ old = SelectObject(dc, font);
-  SIZE extent = {};
-  GetTextExtentPoint32A(dc, text, lstrlenA(text), &extent);
-  SelectObject(dc, old);
-  ReleaseDC(item, dc);
-  DeleteObject(font);
-  return extent;
+  return MeasureAt(item, model, height, [text](HDC dc) {
+    SIZE extent = {};
+    GetTextExtentPoint32A(dc, text, lstrlenA(text), &extent);
+    return extent;
+  });
 }
 
 TEST_F(HyperlinkTest, FontShrinksOneUnitAtATimeToFitButNotBelowFour) {

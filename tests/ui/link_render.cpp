@@ -165,3 +165,9 @@ void PumpFor(DWORD ms) {
     Sleep(5);
   } while (GetTickCount() - start < ms);
 }
+
+int HeightOf(HFONT font) {
+  LOGFONTA description = {};
+  GetObjectA(font, sizeof(description), &description);
+  return description.lfHeight;
+}

@@ -53,4 +53,23 @@ HWND CreateTestParent(int x, int y, int width, int height);
 // Sends every message waiting for the calling thread's windows, for `ms`.
 void PumpFor(DWORD ms);
 
+// Height (lfHeight) of `font`.
+int HeightOf(HFONT font);
+
+// Runs `measure` on a DC of `item` with `model`'s face at `height` selected.
+template <typename Measure>
+SIZE MeasureAt(HWND item, HFONT model, int height, Measure measure) {
+  LOGFONTA description = {};
+  GetObjectA(model, sizeof(description), &description);
+  description.lfHeight = height;
+  HFONT font = CreateFontIndirectA(&description);
+  HDC dc = GetDC(item);
+  HGDIOBJ old = SelectObject(dc, font);
+  SIZE size = measure(dc);
+  SelectObject(dc, old);
+  ReleaseDC(item, dc);
+  DeleteObject(font);
+  return size;
+}
+
 #endif  // TESTS_UI_LINK_RENDER_H_

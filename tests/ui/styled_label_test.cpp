@@ -76,27 +76,14 @@ TEST_F(StyledLabelTest, FacesOfTheListAreLookedUpInTheInstalledFonts) {
   DestroyWindow(item);
 }
 
-int HeightOf(HFONT font) {
-  LOGFONTA description = {};
-  GetObjectA(font, sizeof(description), &description);
-  return description.lfHeight;
-}
-
 // Text rectangle of `text` drawn single-line in `model`'s face at `height`.
 SIZE DrawnSize(HWND item, HFONT model, int height, const char* text) {
-  LOGFONTA description = {};
-  GetObjectA(model, sizeof(description), &description);
-  description.lfHeight = height;
-  HFONT font = CreateFontIndirectA(&description);
-  HDC dc = GetDC(item);
-  HGDIOBJ old = SelectObject(dc, font);
-  RECT rect = {0, 0, 1000, 1000};
-  DrawTextA(dc, text, -1, &rect, DT_SINGLELINE | DT_CALCRECT);
-  SelectObject(dc, old);
-  ReleaseDC(item, dc);
-  DeleteObject(font);
-  SIZE size = {rect.right - rect.left, rect.bottom - rect.top};
-  return size;
+  return MeasureAt(item, model, height, [text](HDC dc) {
+    RECT rect = {0, 0, 1000, 1000};
+    DrawTextA(dc, text, -1, &rect, DT_SINGLELINE | DT_CALCRECT);
+    SIZE size = {rect.right - rect.left, rect.bottom - rect.top};
+    return size;
+  });
 }
 
 TEST_F(StyledLabelTest, HeightZeroFitsTheLargestFontThatFits) {
