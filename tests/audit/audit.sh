@@ -1,12 +1,13 @@
 #!/bin/bash
 # Audits the import and export tables of Windows binaries.
 #
-#   audit.sh [--expect-fail TEXT]... --exports NAMES FILE [--exports NAMES FILE]...
+#   audit.sh [--expect-fail TEXT]... [--limit BYTES] --exports NAMES FILE [...]...
 #
 # NAMES is the comma-separated list of the exact export names FILE must have
 # ("" for none). Every import must come from a Windows system DLL and must not
 # be a library or function listed in $FORBIDDEN. Prints each file's size,
-# stripped, with and without its resource section.
+# stripped, with and without its resource section; --limit caps the size
+# without resources of the files named after it.
 # With --expect-fail the audit must fail, and with a finding containing each TEXT.
 set -u
 OBJDUMP=${OBJDUMP:-i686-w64-mingw32-objdump}
@@ -20,6 +21,7 @@ shell32.dll shlwapi.dll version.dll msvcrt.dll ole32.dll oleaut32.dll"
 
 expected=()
 findings=()
+limit=0
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 
@@ -85,13 +87,17 @@ audit_file() {
     printf '%s: %d bytes stripped, %d bytes without resources; imports %s\n' "$base" \
         "$(size_of "$tmp/stripped")" "$(size_of "$tmp/bare")" \
         "$(imports_of "$file" | awk '$2 == "-" { printf "%s ", $1 }')"
+    if [ "$limit" -gt 0 ] && [ "$(size_of "$tmp/bare")" -gt "$limit" ]; then
+        finding "$base is larger than $limit bytes without resources"
+    fi
 }
 
 while [ $# -gt 0 ]; do
     case "$1" in
         --expect-fail) expected+=("$2"); shift 2 ;;
+        --limit) limit=$2; shift 2 ;;
         --exports) audit_file "$2" "$3"; shift 3 ;;
-        *) echo "usage: $0 [--expect-fail TEXT]... --exports NAMES FILE..." >&2; exit 2 ;;
+        *) echo "usage: $0 [--expect-fail TEXT]... [--limit BYTES] --exports NAMES FILE..." >&2; exit 2 ;;
     esac
 done
 
