@@ -799,56 +799,29 @@ TEST_F(TextStringTest, BufferlessStringIsSafeEverywhere) {
 }
 
 TEST_F(TextStringTest, BufferlessStringStoresAgain) {
-  {
+  // Each store into a string whose buffer was lost takes a fresh one.
+  const struct {
+    int (*store)(TextString&);
+    const char* text;
+    int capacity;  // -1: not checked
+  } cases[] = {
+      {[](TextString& s) { return s.Append("ab"); }, "ab", 259},
+      {[](TextString& s) { return s.AppendChar('c'); }, "c", -1},
+      {[](TextString& s) { return s.AppendWide(L"w"); }, "w", -1},
+      {[](TextString& s) { return s.Assign("abc"); }, "abc", 3},
+      {[](TextString& s) { return s.Assign(static_cast<const char*>(nullptr)); }, "", -1},
+      {[](TextString& s) { return s.AssignWide(L"wide"); }, "wide", -1},
+      {[](TextString& s) { return s.Format("%d", 42); }, "42", -1},
+      {[](TextString& s) { return s.Reset(8), 1; }, "", 7},
+  };
+  for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
     TextString s;
     MakeBufferless(s);
-    EXPECT_EQ(1, s.Append("ab"));
-    EXPECT_EQ("ab", Text(s));
-    EXPECT_EQ(259, s.Capacity()) << "a fresh 260-byte buffer";
-  }
-  {
-    TextString s;
-    MakeBufferless(s);
-    EXPECT_EQ(1, s.AppendChar('c'));
-    EXPECT_EQ("c", Text(s));
-  }
-  {
-    TextString s;
-    MakeBufferless(s);
-    EXPECT_EQ(1, s.AppendWide(L"w"));
-    EXPECT_EQ("w", Text(s));
-  }
-  {
-    TextString s;
-    MakeBufferless(s);
-    EXPECT_EQ(1, s.Assign("abc"));
-    EXPECT_EQ("abc", Text(s));
-    EXPECT_EQ(3, s.Capacity()) << "grows to exactly count + 1";
-  }
-  {
-    TextString s;
-    MakeBufferless(s);
-    EXPECT_EQ(1, s.Assign(static_cast<const char*>(nullptr)));
-    EXPECT_EQ("", Text(s));
-  }
-  {
-    TextString s;
-    MakeBufferless(s);
-    EXPECT_EQ(1, s.AssignWide(L"wide"));
-    EXPECT_EQ("wide", Text(s));
-  }
-  {
-    TextString s;
-    MakeBufferless(s);
-    EXPECT_EQ(1, s.Format("%d", 42));
-    EXPECT_EQ("42", Text(s));
-  }
-  {
-    TextString s;
-    MakeBufferless(s);
-    s.Reset(8);
-    EXPECT_EQ(7, s.Capacity());
-    EXPECT_EQ("", Text(s));
+    EXPECT_EQ(1, cases[i].store(s)) << "case " << i;
+    EXPECT_EQ(cases[i].text, Text(s)) << "case " << i;
+    if (cases[i].capacity >= 0) {
+      EXPECT_EQ(cases[i].capacity, s.Capacity()) << "case " << i;
+    }
   }
 }
 

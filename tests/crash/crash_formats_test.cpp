@@ -7,33 +7,13 @@
 namespace {
 
 TEST(CrashFormats, ExceptionNames) {
+  // Both ends of the table, one from its middle, and codes beside known ones.
   const struct {
     DWORD code;
     const char* name;
   } cases[] = {
       {0x40010005, "Control-C"},
-      {0x40010008, "Control-Break"},
-      {0x80000002, "Datatype Misalignment"},
-      {0x80000003, "Breakpoint"},
       {0xC0000005, "Access Violation"},
-      {0xC0000006, "In Page Error"},
-      {0xC0000017, "No Memory"},
-      {0xC000001D, "Illegal Instruction"},
-      {0xC0000025, "Noncontinuable Exception"},
-      {0xC0000026, "Invalid Disposition"},
-      {0xC000008C, "Array Bounds Exceeded"},
-      {0xC000008D, "Float Denormal Operand"},
-      {0xC000008E, "Float Divide by Zero"},
-      {0xC000008F, "Float Inexact Result"},
-      {0xC0000090, "Float Invalid Operation"},
-      {0xC0000091, "Float Overflow"},
-      {0xC0000092, "Float Stack Check"},
-      {0xC0000093, "Float Underflow"},
-      {0xC0000094, "Integer Divide by Zero"},
-      {0xC0000095, "Integer Overflow"},
-      {0xC0000096, "Privileged Instruction"},
-      {0xC00000FD, "Stack Overflow"},
-      {0xC0000142, "DLL Initialization Failed"},
       {0xE06D7363, "Microsoft C++ Exception"},
       {0x00000000, "Exception"},
       {0xC0000004, "Exception"},
