@@ -1,6 +1,7 @@
 #include "base/file_object.h"
 
 #include <stdlib.h>
+#include <string.h>
 
 namespace {
 
@@ -56,42 +57,106 @@ int FileObject::Fill(DWORD offset) {
   return 1;
 }
 
+namespace {
+
+// Units 1-127 other than LF and CR: the same byte in every ANSI code page,
+// appended as they are.
+inline __attribute__((always_inline)) bool IsPlainUnit(unsigned unit) {
+  return unit - 1u < 0x7Fu && unit != 10 && unit != 13;
+}
+
+// Appends the ANSI form of `count` units (none of them 0, at most 64), each as the
+// platform converts it alone. Units up to 0xFF convert one by one however
+// they are grouped, so a run is converted in one call; the caller passes
+// other units one at a time (surrogate halves converted apart differ from a
+// pair). A failed conversion takes the plain route, with its recovery.
+void AppendConverted(TextString& line, const WCHAR* units, int count) {
+  char out[4 * 64];
+  int written = WideCharToMultiByte(CP_ACP, 0, units, count, out, sizeof(out), nullptr, nullptr);
+  if (written > 0) {
+    line.AppendBytes(out, static_cast<unsigned>(written));
+    return;
+  }
+  for (int i = 0; i < count; ++i) line.AppendWideChar(units[i]);
+}
+
+// Non-zero when a byte of `word` is zero.
+inline unsigned ZeroByteIn(unsigned word) { return (word - 0x01010101u) & ~word & 0x80808080u; }
+
+// End of the run of plain bytes that starts at `pos`, looked at four bytes
+// at a time while none of the four is 0, LF, CR or above 0x7F.
+DWORD PlainRunEnd(const unsigned char* bytes, DWORD pos, DWORD count) {
+  for (; pos + 4 <= count; pos += 4) {
+    unsigned word;
+    memcpy(&word, bytes + pos, 4);
+    if ((word & 0x80808080u) || ZeroByteIn(word) || ZeroByteIn(word ^ 0x0A0A0A0Au) ||
+        ZeroByteIn(word ^ 0x0D0D0D0Du))
+      break;
+  }
+  while (pos < count && IsPlainUnit(bytes[pos])) ++pos;
+  return pos;
+}
+
+}  // namespace
+
 int FileObject::ReadLine(TextString& line, int wideUnits) {
   if (!readBuffer) {
     readBuffer = static_cast<unsigned char*>(malloc(kReadBufferSize));
     if (!readBuffer) return 0;
   }
-  line.Assign("");
+  // Empty: SetLength(1) does what Assign("") does to a buffer of two bytes
+  // or more, without its calls into the runtime.
+  if (!line.SetLength(1)) line.Assign("");
   for (;;) {
     if (readPos == 0 && !Fill(0)) return 0;
     if (readCount == 0) return line.Length() > 0;  // end of file
-    unsigned unit;
-    DWORD next;
     if (!wideUnits) {
-      unit = readBuffer[readPos];
-      next = readPos + 1;
-    } else {
-      if (readPos + 1 >= readCount) {
-        // One lone byte left in this fill: carry it to the front and read
-        // on behind it, so the unit takes the next byte of the file.
-        readBuffer[0] = readBuffer[readPos];
-        readPos = 0;
-        if (!Fill(1)) {
-          readCount = 0;
-          return 0;
-        }
-        if (readCount == 1) {
-          // End of file after an odd byte count: the lone byte is dropped.
-          readCount = 0;
-          return line.Length() > 0;
-        }
+      // Plain bytes up to the next other one go in as one piece, a run of
+      // bytes 0x80-0xFF (Latin-1 units) as one conversion; LF ends the line,
+      // CR and 0 add nothing.
+      unsigned char first = readBuffer[readPos];
+      DWORD end = readPos;
+      if (IsPlainUnit(first)) {
+        end = PlainRunEnd(readBuffer, readPos, readCount);
+        line.AppendBytes(reinterpret_cast<const char*>(readBuffer + readPos), end - readPos);
+      } else if (first >= 0x80) {
+        WCHAR run[64];
+        int count = 0;
+        while (count < 64 && end < readCount && readBuffer[end] >= 0x80) run[count++] = readBuffer[end++];
+        AppendConverted(line, run, count);
+      } else {
+        end = readPos + 1;
       }
-      unit = readBuffer[readPos] | (static_cast<unsigned>(readBuffer[readPos + 1]) << 8);
-      next = readPos + 2;
+      readPos = end < readCount ? end : 0;
+      if (first == 10) return 1;
+      continue;
+    }
+    if (readPos + 1 >= readCount) {
+      // One lone byte left in this fill: carry it to the front and read on
+      // behind it, so the unit takes the next byte of the file.
+      readBuffer[0] = readBuffer[readPos];
+      readPos = 0;
+      if (!Fill(1)) {
+        readCount = 0;
+        return 0;
+      }
+      if (readCount == 1) {
+        // End of file after an odd byte count: the lone byte is dropped.
+        readCount = 0;
+        return line.Length() > 0;
+      }
+    }
+    unsigned unit = readBuffer[readPos] | (static_cast<unsigned>(readBuffer[readPos + 1]) << 8);
+    DWORD next = readPos + 2;
+    if (IsPlainUnit(unit)) {
+      char narrow = static_cast<char>(unit);
+      line.AppendBytes(&narrow, 1);
+    } else if (unit != 10 && unit != 13 && unit != 0) {
+      WCHAR wide = static_cast<WCHAR>(unit);
+      AppendConverted(line, &wide, 1);
     }
     readPos = next >= readCount ? 0 : next;
     if (unit == 10) return 1;
-    if (unit != 13 && unit != 0) line.AppendWideChar(static_cast<WCHAR>(unit));
   }
 }
 

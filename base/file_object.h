@@ -50,7 +50,8 @@ class FileObject {
   // appended as one UTF-16 code unit converted to the ANSI code page (so in
   // byte mode bytes 0x80-0xFF go through the Latin-1-to-ANSI conversion).
   // A final line without a line feed is delivered; a final line feed adds no
-  // empty line.
+  // empty line. The line's buffer grows by doubling, so a line of any length
+  // is read in linear time.
   //
   // 16-bit mode and odd byte counts: a unit is always made of two
   // consecutive bytes of the file, also when a read returns an odd count

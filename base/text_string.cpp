@@ -88,6 +88,19 @@ int FindIn(const char* text, const char* pattern) {
   return -1;
 }
 
+// strnlen, four bytes at a time: the runtime's own walks one byte at a time,
+// which shows on texts of a megabyte.
+size_t TextLength(const char* text, size_t limit) {
+  size_t i = 0;
+  for (; i + 4 <= limit; i += 4) {
+    unsigned word;
+    memcpy(&word, text + i, 4);
+    if ((word - 0x01010101u) & ~word & 0x80808080u) break;  // a zero byte among the four
+  }
+  while (i < limit && text[i]) ++i;
+  return i;
+}
+
 }  // namespace
 
 TextString::TextString() : buffer(nullptr), wideCopy(nullptr), capacity(0), size(0) {
@@ -141,7 +154,7 @@ void TextString::Recount() {
     size = 0;
     return;
   }
-  size_t length = strnlen(buffer, capacity);
+  size_t length = TextLength(buffer, capacity);
   if (length == capacity) {
     // Unterminated: the platform call filled the whole buffer.
     length = capacity - 1;
@@ -288,6 +301,20 @@ int TextString::AppendChar(char c) {
   return 1;
 }
 
+int TextString::AppendBytes(const char* bytes, unsigned count) {
+  if (!EnsureBuffer()) return 0;
+  unsigned long long newSize = static_cast<unsigned long long>(size) + count;
+  if (newSize > capacity) {
+    unsigned long long doubled = 2ull * capacity;
+    if (doubled > 0xFFFFFFFFull) doubled = 0xFFFFFFFFull;
+    if (!Grow(newSize > doubled ? newSize : doubled)) return 0;
+  }
+  memcpy(buffer + size - 1, bytes, count);
+  size = static_cast<unsigned>(newSize);
+  buffer[size - 1] = 0;
+  return 1;
+}
+
 int TextString::AppendWide(const WCHAR* text) {
   if (!EnsureBuffer()) return 0;
   if (!text || !*text) return 1;
@@ -329,18 +356,41 @@ char* TextString::EnsureTrailingBackslash() {
 
 // --- Formatting ----------------------------------------------------------------
 
-// One pass of msvcrt's bounded formatter at most capacity-1 characters. It
-// returns -1 when the output is longer, and the count itself, without a
-// terminator, when the output is exactly that long: the terminator at
-// capacity-1 is always written here. 1 when the output fitted.
-int TextString::FormatPass(const char* format, va_list args) {
+namespace {
+
+// Outputs up to this long are formatted once, on the stack, and copied.
+const unsigned kFormatScratch = 1024;
+
+// One pass of msvcrt's bounded formatter into `size` bytes, at most size-1
+// characters. It returns -1 when the output is longer, and the count itself,
+// without a terminator, when the output is exactly that long: the terminator
+// at size-1 is always written here. The output's length, or -1 when it did
+// not fit.
+int BoundedPass(char* dest, unsigned size, const char* format, va_list args) {
   va_list copy;
   va_copy(copy, args);
-  int written = _vsnprintf(buffer, capacity - 1, format, copy);
+  int written = _vsnprintf(dest, size - 1, format, copy);
   va_end(copy);
-  buffer[capacity - 1] = 0;
-  return written >= 0 && static_cast<unsigned>(written) <= capacity - 1;
+  dest[size - 1] = 0;
+  return written >= 0 && static_cast<unsigned>(written) <= size - 1 ? written : -1;
 }
+
+// Where the plain loop (grow by 260 bytes and format again until the output
+// fits, giving up once the capacity has reached 3 MiB) ends for an output of
+// `length` characters that does not fit `capacity`: the smallest
+// capacity + k*260 (k >= 1) that holds it; 0 when capacity + (k-1)*260
+// reached the ceiling first, or when the formatter cannot produce the output
+// (-1), which runs that loop to the ceiling too.
+unsigned long long RetryTarget(unsigned capacity, int length) {
+  if (length < 0) return 0;
+  unsigned long long needed = static_cast<unsigned long long>(length) + 1;
+  unsigned long long steps =
+      needed > capacity ? (needed - capacity + TextString::kFormatStep - 1) / TextString::kFormatStep : 1;
+  if (capacity + (steps - 1) * TextString::kFormatStep >= TextString::kFormatCeiling) return 0;
+  return capacity + steps * TextString::kFormatStep;
+}
+
+}  // namespace
 
 int TextString::Format(const char* format, ...) {
   va_list args;
@@ -357,58 +407,72 @@ int TextString::FormatV(const char* format, va_list args) {
     size = 1;
     return 0;
   }
+  if (capacity < kFormatScratch) {
+    char scratch[kFormatScratch];
+    int length = BoundedPass(scratch, kFormatScratch, format, args);
+    if (length >= 0) return PlaceFormatted(scratch, static_cast<unsigned>(length));
+  } else if (BoundedPass(buffer, capacity, format, args) >= 0) {
+    Recount();
+    return 1;
+  }
+  // Longer than the buffer: ask the formatter for the length and go
+  // straight to where the plain loop ends.
+  va_list copy;
+  va_copy(copy, args);
+  unsigned long long target = RetryTarget(capacity, _vscprintf(format, copy));
+  va_end(copy);
   int result = 1;
-  if (!FormatPass(format, args)) {
-    // The plain rule grows by 260 bytes and formats again until the output
-    // fits, giving up once the capacity has reached 3 MiB. Ask the formatter
-    // for the length instead and go straight to where that loop ends: the
-    // smallest capacity + k*260 (k >= 1) that holds the output, unless
-    // capacity + (k-1)*260 already reached the ceiling (refusal). A length
-    // the formatter cannot produce (-1) runs the loop to the ceiling too.
-    va_list copy;
-    va_copy(copy, args);
-    int length = _vscprintf(format, copy);
-    va_end(copy);
-    unsigned long long target = 0;
-    if (length >= 0) {
-      unsigned long long needed = static_cast<unsigned long long>(length) + 1;
-      unsigned long long start = capacity;
-      unsigned long long steps =
-          needed > start ? (needed - start + kFormatStep - 1) / kFormatStep : 1;
-      if (start + (steps - 1) * kFormatStep < kFormatCeiling) target = start + steps * kFormatStep;
-    }
-    bool refuse = target == 0;
-    if (!refuse) {
-      if (!SetCapacity(static_cast<unsigned>(target))) {
+  if (!target) return RefuseFormat();
+  if (!SetCapacity(static_cast<unsigned>(target))) {
+    Reset(kDefaultCapacity);
+    return 0;
+  }
+  int length = BoundedPass(buffer, capacity, format, args);
+  if (length >= 0) {
+    // Zero behind the text, as the plain loop's zero-filled buffer has it.
+    memset(buffer + length, 0, capacity - length);
+  } else {
+    // The formatter contradicted its own count: the plain loop from here.
+    for (;;) {
+      if (capacity >= kFormatCeiling) return RefuseFormat();
+      if (!SetCapacity(capacity + kFormatStep)) {
         Reset(kDefaultCapacity);
-        return 0;
+        result = 0;
+        break;
       }
       memset(buffer, 0, capacity);
-      // The plain loop; it ends at once unless the formatter contradicted
-      // its own count.
-      while (!FormatPass(format, args)) {
-        if (capacity >= kFormatCeiling) {
-          refuse = true;
-          break;
-        }
-        if (!SetCapacity(capacity + kFormatStep)) {
-          Reset(kDefaultCapacity);
-          result = 0;
-          break;
-        }
-        memset(buffer, 0, capacity);
-      }
-    }
-    if (refuse) {
-      if (SetCapacity(kDefaultCapacity)) {
-        buffer[0] = 0;
-        size = 1;
-      }
-      return 0;
+      if (BoundedPass(buffer, capacity, format, args) >= 0) break;
     }
   }
   Recount();
   return result;
+}
+
+// Stores a formatted output of `length` characters as the plain loop leaves
+// it: in the buffer as it is when it fits; otherwise in the capacity the
+// loop reaches, zeroed behind the text.
+int TextString::PlaceFormatted(const char* output, unsigned length) {
+  if (length > capacity - 1) {
+    unsigned long long target = RetryTarget(capacity, static_cast<int>(length));
+    if (!target) return RefuseFormat();
+    if (!SetCapacity(static_cast<unsigned>(target))) {
+      Reset(kDefaultCapacity);
+      return 0;
+    }
+    memset(buffer + length, 0, capacity - length);
+  }
+  memcpy(buffer, output, length);
+  buffer[length] = 0;
+  Recount();
+  return 1;
+}
+
+int TextString::RefuseFormat() {
+  if (SetCapacity(kDefaultCapacity)) {
+    buffer[0] = 0;
+    size = 1;
+  }
+  return 0;
 }
 
 // --- Comparison and search -------------------------------------------------------
@@ -438,8 +502,23 @@ char* TextString::FindAt(const char* pattern) const {
 
 int TextString::FindNoCase(const char* pattern) const {
   if (!buffer || !pattern) return -1;
-  for (const char* p = buffer; *p; p = CharNextA(p)) {
-    if (StartsWithNoCase(Bytes(p), Bytes(pattern))) return static_cast<int>(p - buffer);
+  const Byte* text = Bytes(buffer);
+  const Byte* want = Bytes(pattern);
+  // Steps from character to character as CharNextA does, without a call per
+  // character. When the pattern starts with a byte below 0x80, a byte below
+  // 0x80 (always a character of its own) starts a match only when it is
+  // that byte in either case: the others are skipped in a tight loop.
+  Byte lower = 0, upper = 0;
+  if (want[0] && want[0] < 0x80) {
+    lower = Fold(want[0]);
+    upper = (lower >= 'a' && lower <= 'z') ? static_cast<Byte>(lower - ('a' - 'A')) : lower;
+  }
+  for (const Byte* p = text; *p; p += CharWidth(p)) {
+    if (lower) {
+      while (*p && *p < 0x80 && *p != lower && *p != upper) ++p;
+      if (!*p) break;
+    }
+    if (StartsWithNoCase(p, want)) return static_cast<int>(p - text);
   }
   return -1;
 }

@@ -27,9 +27,11 @@
 // would be faulty):
 //  - FormatV always writes the terminator at capacity-1 itself (the bounded
 //    formatter leaves an exact-fit output unterminated). It reaches the
-//    capacity the 260-byte retry loop would reach in one step, by asking the
-//    formatter for the length first; results (text, result, capacity) equal
-//    those of the stepwise loop, including the refusal at 3 MiB.
+//    capacity the 260-byte retry loop would reach in one step: an output of
+//    up to 1 KB is formatted once on the stack and its length sizes the
+//    buffer; a longer one is counted by the formatter first. Results (text,
+//    result, capacity, zero bytes behind a grown text) equal those of the
+//    stepwise loop, including the refusal at 3 MiB.
 //  - ReplaceAll with a null or empty searched text returns the buffer
 //    unchanged (a naive loop never ends); with a replacement that contains
 //    the searched text (a naive loop never ends either) it returns null and
@@ -101,6 +103,10 @@ class TextString {
   // --- Appending --------------------------------------------------------
   int Append(const char* text);
   int AppendChar(char c);
+  // Appends `count` bytes, none of them zero (the caller's guarantee). When
+  // it must grow it takes at least twice the capacity, so a text built from
+  // many pieces is copied only a few times.
+  int AppendBytes(const char* bytes, unsigned count);
   int AppendWide(const WCHAR* text);
   int AppendWideChar(WCHAR unit);
   TextString& operator+=(const char* text) { Append(text); return *this; }
@@ -163,7 +169,8 @@ class TextString {
   int EnsureBuffer();
   // Offset of p inside the buffer, or -1.
   long long OffsetInside(const void* p) const;
-  int FormatPass(const char* format, va_list args);
+  int PlaceFormatted(const char* output, unsigned length);
+  int RefuseFormat();
 
   char* buffer;
   WCHAR* wideCopy;

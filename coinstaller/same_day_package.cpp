@@ -6,11 +6,29 @@ LocalTimeFunction* sameDayClock = ::GetLocalTime;
 
 namespace {
 
+// The bytes below 0x80 that all `count` texts start with (count > 0): only
+// single-byte characters, so a text found anywhere has its start there too.
+void SharedStart(const char* const* texts, size_t count, TextString& start) {
+  size_t length = 0;
+  for (;; ++length) {
+    unsigned char c = static_cast<unsigned char>(texts[0][length]);
+    size_t i = 1;
+    while (i < count && static_cast<unsigned char>(texts[i][length]) == c) ++i;
+    if (c == 0 || c >= 0x80 || i < count) break;
+  }
+  start.AssignN(texts[0], static_cast<unsigned>(length));
+}
+
 int NamesFamily(FileObject& file, ReceiverFamily family) {
   size_t count = 0;
   const char* const* ids = FamilyIdTexts(family, &count);
+  // A line without the start the IDs share names none of them: one search
+  // passes over most lines instead of one per ID.
+  TextString shared;
+  if (count > 1) SharedStart(ids, count, shared);
   TextString line;
   while (file.ReadLine(line, 0)) {
+    if (shared.Length() > 0 && line.FindNoCase(shared.Buffer()) < 0) continue;
     for (size_t i = 0; i < count; ++i)
       if (line.FindNoCase(ids[i]) >= 0) return 1;
   }

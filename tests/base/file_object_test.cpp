@@ -386,6 +386,48 @@ TEST_F(FileObjectTest, UnitModeWithOddShortReadsFromAPipe) {
   ExpectReads({{1, "odd"}, {1, "reads"}, {1, std::string(2500, 'p')}, {1, "end"}, {0, ""}}, reads);
 }
 
+// The reader takes plain bytes and bytes 0x80-0xFF in runs, four bytes at a
+// time where it can; whatever the grouping, the lines must be those of the
+// unit-by-unit rule (ExpectedReads), under either code page.
+TEST_F(FileObjectTest, ReadLineRunsGiveTheUnitByUnitLines) {
+  std::string high;
+  for (int b = 0x80; b <= 0xFF; ++b) high += static_cast<char>(b);
+  std::string offsets;  // each special byte at each place in a four-byte word
+  for (const char* special : {"\n", "\r", "\0", "\x7F", "\x80", "\xFF", "\x5C"})
+    for (int at = 0; at < 4; ++at) offsets += std::string(at, 'w') + std::string(special, 1) + "abcdefg";
+  const struct {
+    int wideUnits;
+    std::string bytes;
+  } cases[] = {
+      {0, "a" + high + "z\n" + high},                                  // every high byte in one run
+      {0, std::string(200, '\xE9') + "x" + std::string(130, '\xA7')},  // runs longer than one conversion
+      {0, std::string("ab\rc\0d\x80\r\xFF\0\x7F\\\n\n", 14)},   // CR, NUL, 0x7F, backslash
+      {0, offsets},
+      {0, std::string(4090, 'p') + "\r\n" + std::string(5000, 'q')},     // a plain run across a refill
+      {0, std::string(4090, 'x') + high + "\n"},                         // a high run across a refill
+      {0, std::string(4095, 'c') + "\r\nend"},                          // CR LF split by a refill
+      {1, Utf16(L"a\x7F\x80\xFF\\\xD800\xDC00\x3042\r\nz\x0100")},   // surrogate halves one by one
+  };
+  for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
+    SCOPED_TRACE(testing::Message() << "case " << i);
+    std::string path = folder.File("runs.txt");
+    ASSERT_TRUE(WriteFileBytes(path, cases[i].bytes));
+    ExpectReads(ExpectedReads(cases[i].bytes, cases[i].wideUnits), ReadFileLines(path, cases[i].wideUnits));
+  }
+}
+
+TEST_F(FileObjectTest, ReadLineOfOneMegabyteInLinearTime) {
+  std::string path = folder.File("mega.txt");
+  std::string line(1 << 20, 'm');
+  ASSERT_TRUE(WriteFileBytes(path, line + "\r\n"));
+  DWORD start = GetTickCount();
+  std::vector<Read> reads = ReadFileLines(path, 0);
+  DWORD elapsed = GetTickCount() - start;
+  ASSERT_EQ(2u, reads.size());
+  EXPECT_TRUE(reads[0] == Read(1, line));
+  EXPECT_LT(elapsed, 5000u) << "one append per byte with 20 bytes of slack took minutes";
+}
+
 // --- Conversion of bytes 0x80-0xFF ----------------------------------------------------
 
 TEST_F(FileObject1252, HighBytesGoThroughTheCodePage) {

@@ -352,15 +352,30 @@ TEST_F(TextStringTest, FormatSimple) {
   EXPECT_EQ("", Text(s));
 }
 
-TEST_F(TextStringTest, Format600CharactersRetriesTo520Then780) {
-  TextString s;
-  std::string expected(600, 'q');
-  ASSERT_EQ(1, s.Format("%s", expected.c_str()));
-  EXPECT_EQ(expected, Text(s));
-  EXPECT_EQ(600, s.Length());
-  EXPECT_EQ(779, s.Capacity()) << "260 -> 520 (too small) -> 780";
-  // Each retry starts from a zeroed buffer: nothing behind the text.
-  for (int i = 601; i < 780; ++i) ASSERT_EQ(0, s.Buffer()[i]) << i;
+TEST_F(TextStringTest, FormatGrowsInStepsWithZerosBehindTheText) {
+  // 600 characters: 260 -> 520 (too small) -> 780. 2000 (past the short
+  // outputs formatted on the stack): 260 -> ... -> 2080.
+  const struct {
+    int length;
+    int capacity;
+  } cases[] = {{600, 779}, {2000, 2079}};
+  for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
+    std::string expected(cases[i].length, 'q');
+    TextString s;
+    // Dirty the memory the buffer is likely to grow back into, so the zeros
+    // behind the text must come from the formatting.
+    ASSERT_EQ(1, s.SetCapacity(cases[i].capacity + 1));
+    memset(s.Buffer(), 'Z', cases[i].capacity + 1);
+    ASSERT_EQ(1, s.SetCapacity(260));
+    s.Buffer()[0] = 0;
+    s.Recount();
+    ASSERT_EQ(1, s.Format("%s", expected.c_str())) << "case " << i;
+    EXPECT_EQ(expected, Text(s)) << "case " << i;
+    EXPECT_EQ(cases[i].capacity, s.Capacity()) << "case " << i;
+    // Each retry starts from a zeroed buffer: nothing behind the text.
+    for (int at = cases[i].length + 1; at <= cases[i].capacity; ++at)
+      ASSERT_EQ(0, s.Buffer()[at]) << "case " << i << " byte " << at;
+  }
 }
 
 TEST_F(TextStringTest, FormatExactFitIsTerminated) {

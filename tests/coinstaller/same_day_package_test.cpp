@@ -103,6 +103,37 @@ TEST(SameDayPackage, PerFileDecisions) {
   sameDayClock = ::GetLocalTime;
 }
 
+// Family 0 names three IDs that differ only in their last character: each
+// one alone must match, in any case, and a near miss must not.
+TEST(SameDayPackage, EveryIdOfAFamilyMatches) {
+  ScratchFolder folder;
+  fakeToday = {};
+  fakeToday.wYear = 2026;
+  fakeToday.wMonth = 12;
+  fakeToday.wDay = 7;
+  sameDayClock = FakeClock;
+  const struct {
+    const char* line;
+    int expectDeleted;
+  } cases[] = {
+      {"%D%=I,USB\\VID_14AA&PID_022A", 1}, {"%D%=I,usb\\vid_14aa&pid_0220&mi_00", 1},
+      {"x USB\\Vid_14aa&Pid_0222", 1},     {"%D%=I,USB\\VID_14AA&PID_0221", 0},
+      {"%D%=I,USB\\VID_14AA&PID_022", 0},   {"USB\\VID_14AA&PID_02 2A", 0},
+  };
+  for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
+    SCOPED_TRACE(testing::Message() << "case " << i << " " << cases[i].line);
+    std::string inf = folder.File("oem1.inf");
+    ASSERT_TRUE(WriteFileBytes(inf, std::string("[Models]\r\n") + cases[i].line + "\r\n[Strings]\r\n"));
+    SameDayWalk walk;
+    walk.family = 0;
+    walk.folder.Assign(folder.Path().c_str());
+    WIN32_FIND_DATAA entry = Entry("oem1.inf", 2026, 12, 7);
+    EXPECT_EQ(cases[i].expectDeleted ? 0 : 1, RemoveIfSameDayPackage(&entry, &walk));
+    EXPECT_EQ(!cases[i].expectDeleted, Exists(inf));
+  }
+  sameDayClock = ::GetLocalTime;
+}
+
 // Against the prefix's real INF folder: files made now carry today's date.
 TEST(SameDayPackage, RemovesOnlyTheFirstMatchingPackage) {
   char windows[MAX_PATH];
