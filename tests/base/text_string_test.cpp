@@ -539,6 +539,11 @@ void AddLiteral(testing_support::CampaignRandom& random, std::string* format, st
   }
 }
 
+std::string Padded(const std::string& piece, int width, bool left) {
+  std::string padding(std::max(0, width - static_cast<int>(piece.size())), ' ');
+  return left ? piece + padding : padding + piece;
+}
+
 // A case is one format of literal text and three "%*.*s" or "%-*.*s"
 // conversions of random texts (most short, some of a few hundred KB, a few
 // near 3 MiB), the last width stretched so that the output ends at, one
@@ -564,9 +569,7 @@ TEST_F(TextStringTest, RandomFormatsAroundTheSteps) {
       widths[k] = random.OneIn(3) ? 0 : std::max(0, static_cast<int>(pieces[k].size() + random.Below(24)) - 4);
       left[k] = random.OneIn(2);
       format += left[k] ? "%-*.*s" : "%*.*s";
-      if (k < 2) output += left[k] ? pieces[k] : "";
-      if (k < 2) output += std::string(std::max(0, widths[k] - static_cast<int>(pieces[k].size())), ' ');
-      if (k < 2) output += left[k] ? "" : pieces[k];
+      if (k < 2) output += Padded(pieces[k], widths[k], left[k]);
     }
     std::string tail;
     AddLiteral(random, &format, &tail);
@@ -575,8 +578,7 @@ TEST_F(TextStringTest, RandomFormatsAroundTheSteps) {
     long long target = start - 1 + 260 * ((std::max(shortest - start + 1, 0ll) + 259) / 260) + random.Below(4) - 2;
     if (target < shortest) target += 260;
     widths[2] = static_cast<int>(target - output.size() - tail.size());
-    std::string padding(widths[2] - pieces[2].size(), ' ');
-    output += (left[2] ? pieces[2] + padding : padding + pieces[2]) + tail;
+    output += Padded(pieces[2], widths[2], left[2]) + tail;
     ASSERT_EQ(static_cast<size_t>(target), output.size());
 
     SCOPED_TRACE(testing::Message() << "format \"" << format << "\", output of " << output.size()
