@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/code_page.h"
+#include "support/campaign_random.h"
 #include "support/test_support.h"
 
 namespace {
@@ -473,36 +474,31 @@ TEST_F(FileObjectCp932, LongDoubleByteLinesAreNotWiped) {
 
 // --- Random files ------------------------------------------------------------------------
 
-// Fixed-seed generator, the same on every run.
-struct Random {
-  unsigned state;
-  unsigned Next() {
-    state = state * 1103515245u + 12345u;
-    return state >> 8;
-  }
-};
-
+// A case is one random chunk (line feeds, carriage returns, zeros and any
+// other byte; now and then thousands of bytes, across refills), read in both
+// modes. Twenty chunks make one file, so that files stay few: each file must
+// read exactly as worked out independently, and stay at its end afterwards.
 TEST_F(FileObjectTest, RandomFilesReadLineByLine) {
+  const unsigned kSeed = 20240611;
+  const int kFiles = 500, kChunksPerFile = 20;
   std::string path = folder.File("random.bin");
-  Random random = {20240611u};
+  testing_support::CampaignRandom random(kSeed);
   const char special[] = {'\n', '\r', '\0', 'a', 'Z'};
   FileObject file;  // one object: the read buffer is reused across files
-  for (int round = 0; round < 2500; ++round) {
-    size_t length = random.Next() % 64;
-    if (round % 100 == 0) length = 4000 + random.Next() % 5000;  // across refills
+  for (int round = 0; round < kFiles; ++round) {
     std::string bytes;
-    for (size_t i = 0; i < length; ++i) {
-      unsigned pick = random.Next() % 4;
-      bytes += pick == 0 ? special[random.Next() % sizeof(special)]
-                         : static_cast<char>(random.Next() & 0xFF);
+    for (int chunk = 0; chunk < kChunksPerFile; ++chunk) {
+      size_t length = random.OneIn(100) ? 4000 + random.Below(5000) : random.Below(64);
+      for (size_t i = 0; i < length; ++i)
+        bytes += random.OneIn(4) ? random.Pick(special) : static_cast<char>(random.Next());
     }
     ASSERT_TRUE(WriteFileBytes(path, bytes));
     for (int wideUnits = 0; wideUnits <= 1; ++wideUnits) {
       ASSERT_EQ(1, file.Open(path.c_str(), FileObject::OpenRead, 0));
       std::vector<Read> actual = ReadAll(file, wideUnits);
       std::vector<Read> expected = ExpectedReads(bytes, wideUnits);
-      ASSERT_TRUE(expected == actual) << "round " << round << " length " << length << " mode "
-                                      << wideUnits << "\nexpected\n" << Describe(expected)
+      ASSERT_TRUE(expected == actual) << "file " << round << " of seed " << kSeed << ", " << bytes.size()
+                                      << " bytes, mode " << wideUnits << "\nexpected\n" << Describe(expected)
                                       << "actual\n" << Describe(actual);
       TextString line;
       EXPECT_EQ(0, file.ReadLine(line, wideUnits)) << "stays at the end";

@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <stdio.h>
 #include <string.h>
 
 #include <string>
+#include <vector>
 
 #include "base/registry_scratch.h"
+#include "support/campaign_random.h"
 #include "support/test_support.h"
 
 using namespace registry_scratch;
@@ -283,6 +286,113 @@ TEST(RegistryKeyRemoveTree, BadPathsRemoveNothing) {
   }
   EXPECT_FALSE(KeyExists(root, tooLong));
   RegCloseKey(root);
+}
+
+// --- Random trees -------------------------------------------------------------
+
+// Printable ASCII but the backslash, blanks only inside, a few bytes above
+// 0x7F that have no case; 1 to 12 characters, now and then up to 255.
+std::string RandomKeyName(testing_support::CampaignRandom& random) {
+  static const char kHigh[] = "\xA1\xA7\xAB\xB0\xB1\xBB\xBF\xD7\xF7";
+  std::string name(1 + random.Below(random.OneIn(30) ? 255 : 12), ' ');
+  for (char& c : name) {
+    c = random.OneIn(10) ? kHigh[random.Below(sizeof(kHigh) - 1)] : static_cast<char>('!' + random.Below(94));
+    if (c == '\\') c = '/';
+  }
+  if (name.size() > 2 && random.OneIn(5)) name[1 + random.Below(name.size() - 2)] = ' ';
+  return name;
+}
+
+// Up to two values of random names, types and bytes.
+void AddRandomValues(HKEY key, testing_support::CampaignRandom& random) {
+  static const DWORD kTypes[] = {REG_SZ, REG_BINARY, REG_DWORD, REG_MULTI_SZ};
+  for (unsigned n = random.Below(3); n > 0; --n) {
+    std::string name = random.OneIn(4) ? "" : RandomKeyName(random), data(random.Below(20), ' ');
+    for (char& c : data) c = static_cast<char>(random.Next());
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key, name.c_str(), 0, random.Pick(kTypes),
+                                            reinterpret_cast<const BYTE*>(data.data()),
+                                            static_cast<DWORD>(data.size())));
+  }
+}
+
+// Key `name` below `parent` with a random tree of `depth` levels at most
+// below it, made level by level (narrow registry paths end at 260
+// characters); `keys` counts the keys made (names equal but for case name
+// one key).
+void CreateRandomTree(HKEY parent, const std::string& name, unsigned depth,
+                      testing_support::CampaignRandom& random, int* keys) {
+  HKEY key;
+  DWORD disposition;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(parent, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                                           &disposition));
+  if (disposition == REG_CREATED_NEW_KEY) ++*keys;
+  if (random.OneIn(3)) {
+    ASSERT_NO_FATAL_FAILURE(AddRandomValues(key, random));
+  }
+  for (unsigned n = depth ? random.Below(5) : 0; n > 0; --n)
+    ASSERT_NO_FATAL_FAILURE(CreateRandomTree(key, RandomKeyName(random), depth - 1, random, keys));
+  RegCloseKey(key);
+}
+
+// Every key and value below `key` (each value with its type and bytes), one
+// line each, in the platform's order.
+void Snapshot(HKEY key, const std::string& prefix, std::vector<std::string>* lines) {
+  char name[16384];
+  BYTE data[4096];
+  for (DWORD i = 0;; ++i) {
+    DWORD nameSize = sizeof(name), dataSize = sizeof(data), type = 0;
+    if (RegEnumValueA(key, i, name, &nameSize, nullptr, &type, data, &dataSize) != ERROR_SUCCESS) break;
+    lines->push_back(prefix + ":" + name + "=" + std::to_string(type) + ":" +
+                     std::string(reinterpret_cast<char*>(data), dataSize));
+  }
+  for (DWORD i = 0;; ++i) {
+    DWORD nameSize = sizeof(name);
+    if (RegEnumKeyExA(key, i, name, &nameSize, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    lines->push_back(prefix + "\\" + name);
+    HKEY sub;
+    if (RegOpenKeyExA(key, name, 0, KEY_READ, &sub) != ERROR_SUCCESS) continue;
+    Snapshot(sub, prefix + "\\" + name, lines);
+    RegCloseKey(sub);
+  }
+}
+
+// A case is one key of a random tree: 10,000 keys in some hundreds of trees,
+// each removed between decoys that must stay as they were: the parent with
+// values of its own, a sibling whose name extends the tree's, one whose name
+// is the tree's cut short, and a key beside the parent.
+TEST(RegistryKeyRemoveTree, RandomTreesBesideDecoys) {
+  const unsigned kSeed = 20240615;
+  ScratchKey scratch;
+  HKEY top;
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(scratch.Root(), scratch.Path().c_str(), 0, KEY_ALL_ACCESS, &top));
+  ASSERT_TRUE(CreateKey(top, "beside"));
+  testing_support::CampaignRandom random(kSeed);
+  int keys = 0, tree = 0;
+  for (; keys < 10000; ++tree) {
+    std::string parentName = RandomKeyName(random), name = RandomKeyName(random);
+    SCOPED_TRACE(testing::Message() << "tree " << tree << " of seed " << kSeed << " at \"" << parentName << "\\"
+                                    << name << "\"");
+    HKEY parent;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(top, parentName.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                             &parent, nullptr));
+    ASSERT_TRUE(CreateKey(parent, name.substr(0, 240) + RandomKeyName(random).substr(0, 3) + "\\below"));
+    if (name.size() > 1) {
+      ASSERT_TRUE(CreateKey(parent, name.substr(0, name.size() - 1)));
+    }
+    ASSERT_NO_FATAL_FAILURE(AddRandomValues(parent, random));
+    std::vector<std::string> before, after;
+    Snapshot(top, "", &before);
+    ASSERT_NO_FATAL_FAILURE(CreateRandomTree(parent, name, random.Below(5), random, &keys));
+
+    ASSERT_EQ(1, RegistryKey::RemoveTree(parent, name.c_str()));
+    EXPECT_FALSE(KeyExists(parent, name));
+    Snapshot(top, "", &after);
+    ASSERT_TRUE(before == after) << before.size() << " lines before, " << after.size() << " after";
+    RegCloseKey(parent);
+    ASSERT_EQ(ERROR_SUCCESS, RegDeleteTreeA(top, parentName.c_str()));
+  }
+  RegCloseKey(top);
+  printf("%d random keys in %d trees removed\n", keys, tree);
 }
 
 }  // namespace

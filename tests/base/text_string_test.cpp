@@ -8,12 +8,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "base/code_page.h"
+#include "support/campaign_random.h"
+#include "support/guarded_bytes.h"
 
 namespace {
+
+using testing_support::GuardedBytes;
 
 const unsigned kCeiling = TextString::kFormatCeiling;
 
@@ -35,26 +40,6 @@ void MakeBufferless(TextString& s) {
   ASSERT_EQ(0, s.SetCapacity(huge));
   ASSERT_EQ(nullptr, s.Buffer());
 }
-
-// Bytes placed at the very end of a readable page, followed by a page that
-// faults on any access: reading one byte too far crashes the test.
-class GuardedBytes {
- public:
-  GuardedBytes(const void* data, size_t bytes) {
-    base = static_cast<char*>(VirtualAlloc(nullptr, 8192, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-    DWORD old;
-    VirtualProtect(base + 4096, 4096, PAGE_NOACCESS, &old);
-    start = base + 4096 - bytes;
-    memcpy(start, data, bytes);
-  }
-  ~GuardedBytes() { VirtualFree(base, 0, MEM_RELEASE); }
-  const char* Narrow() const { return start; }
-  const WCHAR* Wide() const { return reinterpret_cast<const WCHAR*>(start); }
-
- private:
-  char* base;
-  char* start;
-};
 
 // --- Construction and storage ------------------------------------------------
 
@@ -185,17 +170,19 @@ TEST_F(TextStringTest, AssignNGrowsToExactlyCountPlusOne) {
 }
 
 TEST_F(TextStringTest, AssignNNeverReadsPastTheSourceTerminator) {
-  GuardedBytes source("abc", 4);  // "abc" and its terminator end a page
+  GuardedBytes guard;
+  const char* source = reinterpret_cast<const char*>(guard.Place("abc", 4));  // ends at the guard
   TextString s(4);
-  ASSERT_EQ(1, s.AssignN(source.Narrow(), 100));
+  ASSERT_EQ(1, s.AssignN(source, 100));
   EXPECT_EQ("abc", Text(s));
   EXPECT_EQ(100, s.Capacity()) << "still grows to count + 1";
 }
 
 TEST_F(TextStringTest, AssignWideNNeverReadsPastTheSourceTerminator) {
-  GuardedBytes source(L"wide", 5 * sizeof(WCHAR));
+  GuardedBytes guard;
+  const WCHAR* source = reinterpret_cast<const WCHAR*>(guard.Place(L"wide", 5 * sizeof(WCHAR)));
   TextString s;
-  ASSERT_EQ(1, s.AssignWideN(source.Wide(), 1000));
+  ASSERT_EQ(1, s.AssignWideN(source, 1000));
   EXPECT_EQ("wide", Text(s));
 }
 
@@ -549,6 +536,76 @@ TEST_F(TextStringTest, FormatMatchesCountedLoopFromDefaultNearTheCeiling) {
     std::string output(length, 'f');
     ExpectSame(CountedFormatLoop(260, length), FormatWithTextString(260, output), "TextString",
                260, length);
+  }
+}
+
+// Literal format text: printable ASCII, "%%" now and then.
+void AddLiteral(testing_support::CampaignRandom& random, std::string* format, std::string* output) {
+  for (unsigned n = random.Below(8); n > 0; --n) {
+    if (random.OneIn(6)) {
+      *format += "%%";
+      *output += '%';
+    } else {
+      char c = static_cast<char>(' ' + random.Below(95));
+      if (c == '%') c = '+';
+      *format += c;
+      *output += c;
+    }
+  }
+}
+
+std::string Padded(const std::string& piece, int width, bool left) {
+  std::string padding(std::max(0, width - static_cast<int>(piece.size())), ' ');
+  return left ? piece + padding : padding + piece;
+}
+
+// A case is one format of literal text and three "%*.*s" or "%-*.*s"
+// conversions of random texts (most short, some of a few hundred KB, a few
+// near 3 MiB), the last width stretched so that the output ends at, one
+// before or one past a 260-byte step from a random start capacity. Text,
+// result and capacity are those of the plain step loop.
+TEST_F(TextStringTest, RandomFormatsAroundTheSteps) {
+  const unsigned kSeed = 20240614;
+  static const unsigned kStarts[] = {1, 2, 100, 259, 260, 261, 1000};
+  testing_support::CampaignRandom random(kSeed);
+  for (int i = 0; i < 10000; ++i) {
+    unsigned start = random.OneIn(2) ? random.Pick(kStarts) : 1 + random.Below(5000);
+    std::string format, output, texts[3], pieces[3];
+    int widths[3], precisions[3];
+    bool left[3];
+    for (int k = 0; k < 3; ++k) {
+      AddLiteral(random, &format, &output);
+      size_t length = random.OneIn(50) ? random.Below(300000) : random.Below(300);
+      if (random.OneIn(1000)) length = kCeiling - 2000 + random.Below(3000);
+      texts[k].assign(length, static_cast<char>('a' + random.Below(26)));
+      if (length) texts[k][random.Below(length)] = '#';
+      precisions[k] = static_cast<int>(random.OneIn(3) ? random.Below(length + 1) : length + random.Below(9));
+      pieces[k] = texts[k].substr(0, precisions[k]);
+      widths[k] = random.OneIn(3) ? 0 : std::max(0, static_cast<int>(pieces[k].size() + random.Below(24)) - 4);
+      left[k] = random.OneIn(2);
+      format += left[k] ? "%-*.*s" : "%*.*s";
+      if (k < 2) output += Padded(pieces[k], widths[k], left[k]);
+    }
+    std::string tail;
+    AddLiteral(random, &format, &tail);
+    // Stretch the last conversion's width to end near a step boundary.
+    long long shortest = output.size() + std::max<size_t>(pieces[2].size(), widths[2]) + tail.size();
+    long long target = start - 1 + 260 * ((std::max(shortest - start + 1, 0ll) + 259) / 260) + random.Below(4) - 2;
+    if (target < shortest) target += 260;
+    widths[2] = static_cast<int>(target - output.size() - tail.size());
+    output += Padded(pieces[2], widths[2], left[2]) + tail;
+    ASSERT_EQ(static_cast<size_t>(target), output.size());
+
+    SCOPED_TRACE(testing::Message() << "format \"" << format << "\", output of " << output.size()
+                                    << " bytes from capacity " << start << ", case " << i << " of seed " << kSeed);
+    TextString s(start);
+    int result = s.Format(format.c_str(), widths[0], precisions[0], texts[0].c_str(), widths[1], precisions[1],
+                          texts[1].c_str(), widths[2], precisions[2], texts[2].c_str());
+    Outcome expected = CountedFormatLoop(start, static_cast<unsigned>(output.size()));
+    ASSERT_EQ(expected.result, result);
+    ASSERT_EQ(expected.capacity, static_cast<unsigned>(s.Capacity() + 1));
+    ASSERT_EQ(static_cast<int>(expected.result ? output.size() : 0), s.Length());
+    ASSERT_TRUE((expected.result ? output : "") == Text(s));
   }
 }
 

@@ -4,7 +4,11 @@
 #include <string.h>
 
 #include <string>
+#include <vector>
 
+#include "support/guarded_bytes.h"
+#include "support/test_support.h"
+#include "ui/string_block_cases.h"
 #include "ui/ui_test_resources.h"
 
 namespace {
@@ -62,6 +66,57 @@ TEST(ResourceStrings, DefaultSelectorsFollowTheSystemLanguages) {
   EXPECT_STREQ(expected(GetUserDefaultLangID()), strings.GetString(1, nullptr));
   strings.SetLanguage(ResourceStrings::kSystemDefault);
   EXPECT_STREQ(expected(GetSystemDefaultLangID()), strings.GetString(1, nullptr));
+}
+
+// What GetString must give for entry `e` of `block`: its units in the ANSI
+// code page up to the first zero, "?" when missing or longer than 600 bytes.
+std::string ExpectedString(const ui_test::BlockCase& block, const ui_test::BlockEntry& e) {
+  if (!e.found) return "?";
+  std::vector<char> out(4 * e.units + 1);
+  int bytes = WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const WCHAR*>(block.bytes.data() + e.offset),
+                                  static_cast<int>(e.units), out.data(), static_cast<int>(out.size()), nullptr,
+                                  nullptr);
+  if (bytes <= 0 || bytes > ResourceStrings::kTextSize - 1) return "?";
+  return std::string(out.data(), bytes).c_str();
+}
+
+// The random blocks of the block reader's campaign as the string table of a
+// module (some block numbers left out); a case is one string id.
+TEST(ResourceStrings, RandomStringTables) {
+  const int kBlocks = 640;
+  testing_support::CampaignRandom random(ui_test::kBlockSeed);
+  std::vector<ui_test::BlockCase> blocks;
+  testing_support::ScratchFolder folder;
+  std::string path = folder.File("strings.dll");
+  ASSERT_TRUE(CopyFileA(testing_support::BuildPath("testbin\\version_none.dll").c_str(), path.c_str(), FALSE));
+  HANDLE update = BeginUpdateResourceA(path.c_str(), FALSE);
+  ASSERT_NE(nullptr, update);
+  for (int b = 0; b < kBlocks; ++b) {
+    blocks.push_back(ui_test::RandomBlock(random));
+    if (blocks.back().bytes.empty() || random.OneIn(10)) {
+      blocks.back() = ui_test::BlockCase();  // no block: every entry missing
+      continue;
+    }
+    ASSERT_TRUE(UpdateResourceA(update, RT_STRING, MAKEINTRESOURCEA(b + 1), 0x0407, blocks.back().bytes.data(),
+                                static_cast<DWORD>(blocks.back().bytes.size())));
+  }
+  ASSERT_TRUE(EndUpdateResourceA(update, FALSE));
+  HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(nullptr, module);
+
+  ResourceStrings strings;
+  strings.SetModule(module);
+  strings.SetLanguage(0x0407);
+  testing_support::GuardedBytes guard;
+  for (int id = 0; id < 16 * kBlocks; ++id) {
+    SCOPED_TRACE(testing::Message() << "string " << id << " of seed " << ui_test::kBlockSeed);
+    std::string expected = ExpectedString(blocks[id / 16], blocks[id / 16].entries[id % 16]);
+    char* buffer = id % 16 == 5 ? nullptr : reinterpret_cast<char*>(guard.Place(nullptr, ResourceStrings::kTextSize));
+    char* text = strings.GetString(id, buffer);
+    ASSERT_TRUE(buffer == nullptr || text == buffer);
+    ASSERT_EQ(expected, text);
+  }
+  FreeLibrary(module);
 }
 
 }  // namespace

@@ -2,15 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <vector>
 
-#include "ui/template_builder.h"
-
-using ui_test::Bytes;
-using ui_test::GuardedBytes;
+#include "support/guarded_bytes.h"
+#include "ui/string_block_cases.h"
 
 namespace {
+
+typedef std::vector<BYTE> Bytes;
+using testing_support::GuardedBytes;
 
 // A block from entry texts (ASCII); a missing entry is an empty text.
 Bytes Block(const std::vector<std::string>& entries) {
@@ -68,12 +68,23 @@ TEST(FindBlockString, TruncatedBlocksGiveNotFound) {
   EXPECT_EQ("", Entry(Bytes(), 0));
 }
 
+// A case is one block read at every index (and one past them): found
+// exactly where the block was built to have the entry, nothing read outside.
 TEST(FindBlockString, RandomBlocksStayWithinTheirSize) {
-  std::mt19937 random(7);
+  testing_support::CampaignRandom random(ui_test::kBlockSeed);
+  GuardedBytes guard(1 << 16);
   for (int i = 0; i < 10000; ++i) {
-    Bytes block(random() % 96);
-    for (BYTE& b : block) b = static_cast<BYTE>(random() % 4 == 0 ? random() : random() % 3);
-    Entry(block, random() % 17);
+    SCOPED_TRACE(testing::Message() << "block " << i << " of seed " << ui_test::kBlockSeed);
+    ui_test::BlockCase c = ui_test::RandomBlock(random);
+    const BYTE* at = guard.Place(c.bytes);
+    for (unsigned index = 0; index <= 16; ++index) {
+      ui_test::BlockEntry expected = index < 16 ? c.entries[index] : ui_test::BlockEntry{false, 0, 0};
+      DWORD offset = 0, units = 0;
+      int found = FindBlockString(at, static_cast<DWORD>(c.bytes.size()), index, &offset, &units);
+      ASSERT_EQ(expected.found, found == 1) << "index " << index;
+      ASSERT_EQ(found ? expected.offset : 0, offset) << "index " << index;
+      ASSERT_EQ(found ? expected.units : 0, units) << "index " << index;
+    }
   }
 }
 

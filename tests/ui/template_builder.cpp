@@ -111,24 +111,4 @@ Bytes BuildTemplate(const TemplateShape& shape, std::vector<size_t>* itemOffsets
   return out;
 }
 
-GuardedBytes::GuardedBytes() {
-  SYSTEM_INFO info;
-  GetSystemInfo(&info);
-  page = info.dwPageSize;
-  base = static_cast<BYTE*>(VirtualAlloc(nullptr, 2 * page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
-  DWORD old;
-  if (base) VirtualProtect(base + page, page, PAGE_NOACCESS, &old);
-}
-
-GuardedBytes::~GuardedBytes() {
-  if (base) VirtualFree(base, 0, MEM_RELEASE);
-}
-
-const BYTE* GuardedBytes::Place(const BYTE* bytes, size_t size) {
-  if (!base || size > page) return nullptr;
-  BYTE* at = base + page - size;
-  if (size) memcpy(at, bytes, size);
-  return at;
-}
-
 }  // namespace ui_test

@@ -1,6 +1,5 @@
 // Builds dialog templates (DLGTEMPLATE and DLGTEMPLATEEX) byte by byte from a
-// description, independently of the code under test, and places bytes flush
-// against an inaccessible page so that any read past them faults.
+// description, independently of the code under test.
 #ifndef TESTS_UI_TEMPLATE_BUILDER_H_
 #define TESTS_UI_TEMPLATE_BUILDER_H_
 
@@ -9,7 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "support/guarded_bytes.h"
+
 namespace ui_test {
+
+using testing_support::GuardedBytes;
 
 typedef std::vector<BYTE> Bytes;
 
@@ -54,26 +57,6 @@ TemplateShape DefaultShape(bool extended);
 // The template's bytes; item templates start at DWORD boundaries from the
 // first byte. `itemOffsets`, when given, receives where each item starts.
 Bytes BuildTemplate(const TemplateShape& shape, std::vector<size_t>* itemOffsets = nullptr);
-
-// Two pages, the second inaccessible. Place copies bytes so that their last
-// byte is the last accessible one.
-class GuardedBytes {
- public:
-  GuardedBytes();
-  ~GuardedBytes();
-  GuardedBytes(const GuardedBytes&) = delete;
-  GuardedBytes& operator=(const GuardedBytes&) = delete;
-
-  // Up to one page of bytes; returns where they start.
-  const BYTE* Place(const BYTE* bytes, size_t size);
-  const BYTE* Place(const Bytes& bytes) { return Place(bytes.data(), bytes.size()); }
-  // The first inaccessible byte.
-  const BYTE* Limit() const { return base + page; }
-
- private:
-  BYTE* base;
-  size_t page;
-};
 
 }  // namespace ui_test
 
