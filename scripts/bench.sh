@@ -56,8 +56,9 @@ for goal in $SIZE_GOALS; do
 | $name | $stripped B | $bare B | ≤ $((limit / 1024)) KB ($limit B) | $met | ${imports% } |"
 done
 
+shopt -s nullglob
 programs=("$BUILD"/benchbin/*.exe)
-[ -e "${programs[0]}" ] || { echo "bench: no benchmark program in $BUILD/benchbin"; exit 1; }
+[ ${#programs[@]} -gt 0 ] || { echo "bench: no benchmark program in $BUILD/benchbin"; exit 1; }
 echo "bench: starting the Wine harness"
 timeout 300 "$HARNESS" start >"$OUT/harness.log" 2>&1 || { cat "$OUT/harness.log"; exit 1; }
 

@@ -69,7 +69,7 @@ double SecondsToDialog(const std::string& program) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int repeats = RepeatsFrom(argc, argv, 2);
+  const int repeats = RepeatsFrom(argc, argv, 3);
   const std::string bramcot = ProgramFolder() + "..\\bin\\Bramcot.exe";
   const std::string bare = ProgramFolder() + "helpers\\bare_dialog.exe";
   PrintNote("dialog_start", "CreateProcess to first visible window of Bramcot.exe; floor: a one-dialog program");
