@@ -10,9 +10,7 @@
 # without resources of the files named after it.
 # With --expect-fail the audit must fail, and with a finding containing each TEXT.
 set -u
-OBJDUMP=${OBJDUMP:-i686-w64-mingw32-objdump}
-STRIP=${STRIP:-i686-w64-mingw32-strip}
-OBJCOPY=${OBJCOPY:-i686-w64-mingw32-objcopy}
+. "$(dirname "${BASH_SOURCE[0]}")/pe_info.sh"
 FORBIDDEN=${FORBIDDEN:?FORBIDDEN must name the list of forbidden imports}
 
 # The Windows system DLLs a deliverable may import directly.
@@ -22,20 +20,10 @@ shell32.dll shlwapi.dll version.dll msvcrt.dll ole32.dll oleaut32.dll"
 expected=()
 findings=()
 limit=0
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
 
 finding() { findings+=("$1"); echo "FAIL: $1"; }
 
 lower() { tr '[:upper:]' '[:lower:]'; }
-
-# Prints "dll function" for every import, one per line, DLL in lower case.
-imports_of() {
-    "$OBJDUMP" -p "$1" | awk '
-        /^\tDLL Name: / { dll = tolower($3); print dll " -"; next }
-        /^\t[0-9a-f]+\t +[0-9]+ +[A-Za-z_]/ && dll != "" { print dll " " $3; next }
-        /^$/ { }'
-}
 
 # Prints the names in the export name table, one per line.
 exports_of() {
@@ -44,8 +32,6 @@ exports_of() {
         on && /^\t\[ *[0-9]+\] / { print $3; next }
         on { on = 0 }'
 }
-
-size_of() { stat -c %s "$1"; }
 
 audit_file() {
     local names=$1 file=$2 base
@@ -82,12 +68,11 @@ audit_file() {
         done < <(grep -v '^#' "$FORBIDDEN" | sed '/^$/d')
     done < <(imports_of "$file")
 
-    "$STRIP" -o "$tmp/stripped" "$file"
-    "$OBJCOPY" --remove-section=.rsrc "$tmp/stripped" "$tmp/bare"
+    local stripped bare
+    read -r stripped bare < <(stripped_sizes "$file")
     printf '%s: %d bytes stripped, %d bytes without resources; imports %s\n' "$base" \
-        "$(size_of "$tmp/stripped")" "$(size_of "$tmp/bare")" \
-        "$(imports_of "$file" | awk '$2 == "-" { printf "%s ", $1 }')"
-    if [ "$limit" -gt 0 ] && [ "$(size_of "$tmp/bare")" -gt "$limit" ]; then
+        "$stripped" "$bare" "$(imported_dlls "$file")"
+    if [ "$limit" -gt 0 ] && [ "$bare" -gt "$limit" ]; then
         finding "$base is larger than $limit bytes without resources"
     fi
 }
