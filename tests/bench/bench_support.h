@@ -20,7 +20,7 @@ inline double Seconds() {
 }
 
 inline void PrintFigure(const char* name, double seconds, double floorSeconds) {
-  printf("figure %s %.6f %.6f\n", name, seconds, floorSeconds);
+  printf("figure %s %.9f %.9f\n", name, seconds, floorSeconds);
   fflush(stdout);
 }
 

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "base/file_object.h"
+#include "bench/bench_support.h"
 #include "base/text_string.h"
 #include "coinstaller/same_day_package.h"
 
@@ -32,23 +33,11 @@ void Fail(const char* what, const std::string& detail) {
   ++failures;
 }
 
-double Now() {
-  LARGE_INTEGER count, frequency;
-  QueryPerformanceCounter(&count);
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 bool Wanted(const char* name) {
   if (filters.empty()) return true;
   for (const std::string& part : filters)
     if (strstr(name, part.c_str())) return true;
   return false;
-}
-
-void Print(const char* name, double seconds, double floorSeconds) {
-  printf("figure %s %.9f %.9f\n", name, seconds, floorSeconds);
-  fflush(stdout);
 }
 
 // Best of `trials` alternating runs; each function times itself and returns
@@ -64,7 +53,7 @@ void Figure(const char* name, int trials, Measured measured, Floor floor, double
     t = measured();
     if (t < m) m = t;
   }
-  Print(name, m, f);
+  PrintFigure(name, m, f);
   if (best) *best = m;
   if (bestFloor) *bestFloor = f;
 }
@@ -261,9 +250,9 @@ double TimeRemoval(InfFolder& folder) {
   counting.walk.folder.Assign(folder.path.c_str());
   counting.visits = 0;
   std::string pattern = folder.path + "oem*.inf";
-  double start = Now();
+  double start = Seconds();
   FileObject::ForEachMatch(pattern.c_str(), CountThenRemove, &counting);
-  double seconds = Now() - start;
+  double seconds = Seconds() - start;
   if (counting.visits != folder.count || Exists(last) || Exists(CompiledName(last)))
     Fail("same-day walk", folder.path + ": not every file read, or the last one not removed");
   WriteBytes(last, InfText(SeedOf(name), false, 20000));
@@ -275,9 +264,9 @@ double TimeRemoval(InfFolder& folder) {
 
 double TimeRawReads(const InfFolder& folder) {
   static char buffer[65536];
-  double start = Now();
+  double start = Seconds();
   for (const std::string& path : folder.infs) RawRead(path.c_str(), buffer, sizeof(buffer));
-  return Now() - start;
+  return Seconds() - start;
 }
 
 void SameDayFigures(const std::string& scratch) {
@@ -285,6 +274,13 @@ void SameDayFigures(const std::string& scratch) {
   // run near midnight finds them all the same.
   sameDayClock = ::GetSystemTime;
   const int counts[] = {100, 1000, 3000};
+  for (int count : counts) {
+    char name[64];
+    snprintf(name, sizeof(name), "same_day_%d", count);
+    PrintNote(name, "same-day package walk over " + std::to_string(count) +
+                        " oem*.inf files of about 20 KB, one removed; floor: one ReadFile of each whole file");
+  }
+  PrintNote("same_day_growth", "time per file at 3000 files over time per file at 100 (1: linear)");
   double perFile[3] = {0, 0, 0};
   for (int i = 0; i < 3; ++i) {
     char name[64];
@@ -304,7 +300,7 @@ void SameDayFigures(const std::string& scratch) {
     perFile[i] = best / counts[i];
     RemoveTree(folder.path);
   }
-  if (perFile[0] > 0 && perFile[2] > 0) Print("same_day_growth", perFile[2] / perFile[0], 1);
+  if (perFile[0] > 0 && perFile[2] > 0) PrintFigure("same_day_growth", perFile[2] / perFile[0], 1);
   sameDayClock = ::GetLocalTime;
 }
 
@@ -347,7 +343,7 @@ void ReadLineFigure(const char* name, const std::string& path, const std::string
   Figure(
       name, trials,
       [&] {
-        double start = Now();
+        double start = Seconds();
         FileObject file;
         TextString line;
         size_t gotLines = 0, gotBytes = 0;
@@ -357,15 +353,15 @@ void ReadLineFigure(const char* name, const std::string& path, const std::string
             gotBytes += static_cast<size_t>(line.Length());
           }
         }
-        double seconds = Now() - start;
+        double seconds = Seconds() - start;
         if (gotLines != lines || gotBytes != textBytes) Fail(name, "wrong lines");
         return seconds;
       },
       // ReadLine reads through 4096-byte blocks: so does its floor.
       [&] {
-        double start = Now();
+        double start = Seconds();
         size_t got = RawRead(path.c_str(), buffer, sizeof(buffer));
-        double seconds = Now() - start;
+        double seconds = Seconds() - start;
         if (got != bytes.size()) Fail(name, "short raw read");
         return seconds;
       });
@@ -375,10 +371,12 @@ void ReadLineFigure(const char* name, const std::string& path, const std::string
 void ReadLineFigures(const std::string& scratch) {
   std::string inf;
   for (unsigned seed = 0; inf.size() < 4u << 20; ++seed) inf += InfText(seed, seed % 7 == 0, 20000);
+  PrintNote("read_line_inf_4mb", "ReadLine, byte mode, over 4 MB of INF text; floor: ReadFile of it in 4096-byte blocks");
   ReadLineFigure("read_line_inf_4mb", scratch + "lines.inf", inf, 5);
   std::string longLine;
   Random random = {42};
   while (longLine.size() < 1u << 20) longLine += static_cast<char>(' ' + random.Next() % 95);
+  PrintNote("read_line_1mb_line", "ReadLine, byte mode, of one 1 MB line; floor: ReadFile of it in 4096-byte blocks");
   ReadLineFigure("read_line_1mb_line", scratch + "long.txt", longLine + "\r\n", 3);
 }
 
@@ -415,29 +413,32 @@ void FormatFigure(const char* name, const std::string& first, const std::string&
   Figure(
       name, trials,
       [&] {
-        double start = Now();
+        double start = Seconds();
         int result = 0;
         for (int i = 0; i < repeats; ++i) {
           text.Reset(TextString::kDefaultCapacity);
           result = text.Format(format, first.c_str(), hex, number, second.c_str());
         }
-        double seconds = (Now() - start) / repeats;
+        double seconds = (Seconds() - start) / repeats;
         if (result != (refused ? 0 : 1) || text.Length() != (refused ? 0 : length)) Fail(name, "wrong result");
         return seconds;
       },
       [&] {
-        double start = Now();
+        double start = Seconds();
         for (int i = 0; i < repeats; ++i) {
           if (refused)
             FloorCount(format, first.c_str(), hex, number, second.c_str());
           else
             FloorFormat(big.data(), big.size(), format, first.c_str(), hex, number, second.c_str());
         }
-        return (Now() - start) / repeats;
+        return (Seconds() - start) / repeats;
       });
 }
 
 void FormatFigures() {
+  PrintNote("format_600", "Format of a 600-byte result into a new string; floor: one _vsnprintf into a buffer big enough");
+  PrintNote("format_1mb", "Format of a 1 MB result into a new string; floor: one _vsnprintf into a buffer big enough");
+  PrintNote("format_refusal", "Format of a 3.5 MB result, refused; floor: one _vscprintf of it");
   // " 00C0FFEE -123456 " takes 18 bytes beside the two texts.
   FormatFigure("format_600", std::string(300, 'p'), std::string(282, 's'), 2000, 5);
   FormatFigure("format_1mb", std::string(512 << 10, 'p'), std::string((512 << 10) - 18, 's'), 20, 5);
