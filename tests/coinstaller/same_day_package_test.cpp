@@ -18,6 +18,20 @@ bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) !
 SYSTEMTIME fakeToday;
 void WINAPI FakeClock(LPSYSTEMTIME now) { *now = fakeToday; }
 
+// Today is 2026-12-07 for the package step while the test runs.
+class SameDayPackage : public testing::Test {
+ protected:
+  void SetUp() override {
+    fakeToday = {};
+    fakeToday.wYear = 2026;
+    fakeToday.wMonth = 12;
+    fakeToday.wDay = 7;
+    sameDayClock = FakeClock;
+  }
+  void TearDown() override { sameDayClock = ::GetLocalTime; }
+  ScratchFolder folder;
+};
+
 // Find data for `name` created at the given UTC date.
 WIN32_FIND_DATAA Entry(const char* name, WORD year, WORD month, WORD day, DWORD attributes = 0) {
   WIN32_FIND_DATAA entry = {};
@@ -43,13 +57,7 @@ std::string Utf16(const std::string& ascii) {
 
 // The per-file step fed with synthetic find data, since Linux cannot set a
 // file's creation time.
-TEST(SameDayPackage, PerFileDecisions) {
-  ScratchFolder folder;
-  fakeToday = {};
-  fakeToday.wYear = 2026;
-  fakeToday.wMonth = 12;
-  fakeToday.wDay = 7;
-  sameDayClock = FakeClock;
+TEST_F(SameDayPackage, PerFileDecisions) {
 
   const std::string family3 = "[Models]\r\n%Dev% = Install, USB\\VID_14aa&PID_0160\r\n";
   std::string nulLine = "x" + std::string(3, '\0') + "usb\\vid_0bda&pid_2831\n";
@@ -100,18 +108,11 @@ TEST(SameDayPackage, PerFileDecisions) {
   ASSERT_TRUE(WriteFileBytes(folder.File("oem10.inf"), family3));
   WIN32_FIND_DATAA entry = Entry("oem10.inf", 2026, 12, 7);
   EXPECT_EQ(1, RemoveIfSameDayPackage(&entry, &unknown)) << "an unknown family matches no line";
-  sameDayClock = ::GetLocalTime;
 }
 
 // Family 0 names three IDs that differ only in their last character: each
 // one alone must match, in any case, and a near miss must not.
-TEST(SameDayPackage, EveryIdOfAFamilyMatches) {
-  ScratchFolder folder;
-  fakeToday = {};
-  fakeToday.wYear = 2026;
-  fakeToday.wMonth = 12;
-  fakeToday.wDay = 7;
-  sameDayClock = FakeClock;
+TEST_F(SameDayPackage, EveryIdOfAFamilyMatches) {
   const struct {
     const char* line;
     int expectDeleted;
@@ -131,11 +132,10 @@ TEST(SameDayPackage, EveryIdOfAFamilyMatches) {
     EXPECT_EQ(cases[i].expectDeleted ? 0 : 1, RemoveIfSameDayPackage(&entry, &walk));
     EXPECT_EQ(!cases[i].expectDeleted, Exists(inf));
   }
-  sameDayClock = ::GetLocalTime;
 }
 
 // Against the prefix's real INF folder: files made now carry today's date.
-TEST(SameDayPackage, RemovesOnlyTheFirstMatchingPackage) {
+TEST(SameDayPackageInTheInfFolder, RemovesOnlyTheFirstMatchingPackage) {
   char windows[MAX_PATH];
   GetWindowsDirectoryA(windows, MAX_PATH);
   std::string inf = std::string(windows) + "\\inf\\";
