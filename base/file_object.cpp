@@ -80,21 +80,22 @@ void AppendConverted(TextString& line, const WCHAR* units, int count) {
   for (int i = 0; i < count; ++i) line.AppendWideChar(units[i]);
 }
 
-// Non-zero when a byte of `word` is zero.
-inline unsigned ZeroByteIn(unsigned word) { return (word - 0x01010101u) & ~word & 0x80808080u; }
-
-// End of the run of plain bytes that starts at `pos`, looked at four bytes
-// at a time while none of the four is 0, LF, CR or above 0x7F.
+// End of the run of plain bytes that starts at `pos`. Four bytes at a time
+// while all of them lie in 0x0E-0x7F (a byte below 0x0E or above 0x7F sets
+// the top bit of its lane in (word - 0x0E0E0E0E) | word, the lowest such
+// byte without a borrow from below); the four that stop it are looked at one
+// by one, since tabs and the like are plain too.
 DWORD PlainRunEnd(const unsigned char* bytes, DWORD pos, DWORD count) {
-  for (; pos + 4 <= count; pos += 4) {
-    unsigned word;
-    memcpy(&word, bytes + pos, 4);
-    if ((word & 0x80808080u) || ZeroByteIn(word) || ZeroByteIn(word ^ 0x0A0A0A0Au) ||
-        ZeroByteIn(word ^ 0x0D0D0D0Du))
-      break;
+  for (;;) {
+    for (; pos + 4 <= count; pos += 4) {
+      unsigned word;
+      memcpy(&word, bytes + pos, 4);
+      if (((word - 0x0E0E0E0Eu) | word) & 0x80808080u) break;
+    }
+    const DWORD stop = count - pos > 4 ? pos + 4 : count;
+    while (pos < stop && IsPlainUnit(bytes[pos])) ++pos;
+    if (pos < stop || pos == count) return pos;
   }
-  while (pos < count && IsPlainUnit(bytes[pos])) ++pos;
-  return pos;
 }
 
 }  // namespace
@@ -119,6 +120,13 @@ int FileObject::ReadLine(TextString& line, int wideUnits) {
       if (IsPlainUnit(first)) {
         end = PlainRunEnd(readBuffer, readPos, readCount);
         line.AppendBytes(reinterpret_cast<const char*>(readBuffer + readPos), end - readPos);
+        // Most lines end right behind their run: take CR LF or LF here
+        // rather than one pass of the loop each.
+        if (end < readCount && readBuffer[end] == 13) ++end;
+        if (end < readCount && readBuffer[end] == 10) {
+          readPos = end + 1 < readCount ? end + 1 : 0;
+          return 1;
+        }
       } else if (first >= 0x80) {
         WCHAR run[64];
         int count = 0;
