@@ -1,5 +1,7 @@
 #include "coinstaller/receiver_family.h"
 
+#include <string.h>
+
 #include "base/library_handle.h"
 #include "base/text_string.h"
 
@@ -58,6 +60,9 @@ int ReadFirstHardwareId(HDEVINFO deviceInfoSet, PSP_DEVINFO_DATA deviceInfoData,
   if (!setupapi.Load("setupapi.dll")) return 0;
   ProcSlot<decltype(::SetupDiGetDeviceRegistryPropertyA)> getProperty;
   if (!getProperty.Bind(setupapi, "SetupDiGetDeviceRegistryPropertyA")) return 0;
+  // A property stored without its terminator comes back without one: zeros
+  // behind it end the ID at its last byte, not in the caller's old bytes.
+  memset(buffer, 0, kHardwareIdSize + 1);
   DWORD type = 0;
   if (!getProperty(deviceInfoSet, deviceInfoData, SPDRP_HARDWAREID, &type, reinterpret_cast<BYTE*>(buffer),
                    kHardwareIdSize, nullptr)) {

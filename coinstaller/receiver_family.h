@@ -39,7 +39,8 @@ const DWORD kHardwareIdSize = 260;
 
 // Reads the device's hardware IDs (SPDRP_HARDWAREID) into `buffer` of
 // kHardwareIdSize + 1 bytes and leaves the first ID there, terminated within
-// the buffer even when the property fills it without a terminator.
+// the buffer even when the property fills it without a terminator, and ending
+// with the property's last byte when it comes back unterminated.
 // 1 when the property was read.
 int ReadFirstHardwareId(HDEVINFO deviceInfoSet, PSP_DEVINFO_DATA deviceInfoData, char* buffer);
 

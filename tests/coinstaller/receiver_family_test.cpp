@@ -8,6 +8,7 @@
 #include "coinstaller/device_with_hardware_id.h"
 #include "coinstaller/directx_version.h"
 #include "coinstaller/version_text_cases.h"
+#include "fakes/fake_folder.h"
 #include "support/guarded_bytes.h"
 #include "support/test_support.h"
 
@@ -75,6 +76,36 @@ TEST(ReceiverFamily, FirstHardwareIdOfARealDevice) {
     ASSERT_TRUE(device.created);
     EXPECT_EQ(0, ReadFirstHardwareId(device.set, &device.data, buffer)) << "does not fit in 260 bytes";
     EXPECT_STREQ("", buffer);
+  }
+}
+
+// A property stored without its terminator comes back without one from a
+// platform that passes the value's bytes on (Wine's own adds one): the ID
+// must end with the property's last byte, not run on into older bytes of the
+// caller's buffer. Through a fake setupapi.dll beside a probe program.
+TEST(ReceiverFamily, UnterminatedPropertyEndsWithItsLastByte) {
+  const std::string longest(kHardwareIdSize, 'A');
+  const struct {
+    std::string property;
+    const char* expected;
+  } cases[] = {
+      {"USB\\Vid_14aa&Pid_0160", "1 USB\\Vid_14aa&Pid_0160"},
+      {longest, nullptr},  // exactly the buffer: all of it
+      {longest + "B", "0 "},
+  };
+  testing_support::FakeFolder folder;
+  ASSERT_TRUE(folder.AddFake("setupapi.dll", "setupapi.dll"));
+  ASSERT_TRUE(folder.AddProgram("hardware_id_probe.exe"));
+  for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
+    SCOPED_TRACE(testing::Message() << "case " << i);
+    const std::string out = folder.File("id.txt");
+    DWORD code = 1;
+    ASSERT_TRUE(folder.Run("hardware_id_probe.exe", "\"" + out + "\"",
+                           {{"FAKE_SETUPAPI_HARDWARE_ID", cases[i].property}}, 20000, &code));
+    EXPECT_EQ(0u, code);
+    std::string written;
+    ASSERT_TRUE(testing_support::ReadFileBytes(out, &written));
+    EXPECT_EQ(cases[i].expected ? std::string(cases[i].expected) : "1 " + longest, written);
   }
 }
 

@@ -187,7 +187,7 @@ TEST(DeviceSetup, UpdateDriverWithoutDeviceGivesZero) {
 const std::vector<std::string> kNewdevExports = {"UpdateDriverForPlugAndPlayDevicesA"};
 const std::vector<std::string> kSetupExports = {"SetupCopyOEMInfA", "SetupDiGetClassDevsA",
                                                 "SetupDiDestroyClassImageList", "SetupOpenInfFileA",
-                                                "SetupCloseInfFile"};
+                                                "SetupCloseInfFile", "SetupDiGetDeviceRegistryPropertyA"};
 // The configuration-manager functions that may come from cfgmgr32.dll.
 const std::vector<std::string> kFallback = {
     "CM_Disconnect_Machine", "CM_Locate_DevNodeA", "CM_Locate_DevNode_ExA", "CM_Connect_MachineA",

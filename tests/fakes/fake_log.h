@@ -14,6 +14,10 @@
 //                         before it answers
 //   FAKE_SETUPAPI_ANSWER  what SetupCopyOEMInfA returns: "TRUE", "FALSE" (also
 //                         when unset) or a decimal number
+//   FAKE_SETUPAPI_HARDWARE_ID  the bytes SetupDiGetDeviceRegistryPropertyA
+//                         gives for any property, without a terminator, as
+//                         a registry value stored without one comes back
+//                         (fails when unset or longer than the buffer)
 //   FAKE_PSAPI_ANSWER     whether EnumProcesses succeeds (with no ids): "TRUE",
 //                         or "FALSE" (also when unset)
 #ifndef TESTS_FAKES_FAKE_LOG_H_

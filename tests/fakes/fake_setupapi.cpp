@@ -4,6 +4,8 @@
 
 #include "fakes/fake_stub.h"
 
+#include <string.h>
+
 extern "C" BOOL WINAPI SetupCopyOEMInfA(PCSTR SourceInfFileName, PCSTR OEMSourceMediaLocation,
                                         DWORD OEMSourceMediaType, DWORD CopyStyle,
                                         PSTR DestinationInfFileName,
@@ -18,6 +20,25 @@ extern "C" BOOL WINAPI SetupCopyOEMInfA(PCSTR SourceInfFileName, PCSTR OEMSource
           CopyStyle, DestinationInfFileName ? "set" : "null", DestinationInfFileNameSize,
           RequiredSize ? "set" : "null", DestinationInfFileNameComponent ? "set" : "null");
   return FakeAnswer("FAKE_SETUPAPI_ANSWER", nullptr);
+}
+
+// The device-information arguments are not looked at (setupapi.h is not
+// included: it would declare these functions as imported).
+extern "C" BOOL WINAPI SetupDiGetDeviceRegistryPropertyA(void*, void*, DWORD,
+                                                         PDWORD PropertyRegDataType,
+                                                         PBYTE PropertyBuffer,
+                                                         DWORD PropertyBufferSize,
+                                                         PDWORD RequiredSize) {
+  char value[1024];
+  DWORD length = GetEnvironmentVariableA("FAKE_SETUPAPI_HARDWARE_ID", value, sizeof(value));
+  if (RequiredSize) *RequiredSize = length;
+  if (length == 0 || length >= sizeof(value) || length > PropertyBufferSize) {
+    SetLastError(length ? ERROR_INSUFFICIENT_BUFFER : ERROR_INVALID_DATA);
+    return FALSE;
+  }
+  if (PropertyRegDataType) *PropertyRegDataType = REG_MULTI_SZ;
+  memcpy(PropertyBuffer, value, length);
+  return TRUE;
 }
 
 FAKE_STUB(SetupDiGetClassDevsA)
