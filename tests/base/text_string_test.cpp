@@ -711,44 +711,40 @@ TEST_F(TextStringTest, Truncate) {
   EXPECT_EQ(0, s.Length());
 }
 
-TEST_F(TextStringTest, ReplaceAllInfByPnf) {
+TEST_F(TextStringTest, ReplaceAll) {
+  // Steps on one string: a row with a text assigns it first. The capacity
+  // changes by the length difference at each replacement; removing "ab" from
+  // "aabb" makes a new "ab" across the join, replaced too (the search starts
+  // again from the beginning), while "a c b" is no new occurrence.
+  const struct {
+    const char* assign;
+    const char* search;
+    const char* replacement;
+    const char* expected;
+    int capacity;  // -1: not checked
+  } steps[] = {
+      {"C:\\Windows\\inf\\oem12.inf", ".inf", ".pnf", "C:\\Windows\\inf\\oem12.pnf", 259},
+      {"a.inf.inf-b.inf", ".inf", ".x", "a.x.x-b.x", 253},
+      {nullptr, ".x", nullptr, "a-b", -1},
+      {nullptr, "-", "+++", "a+++b", 249},
+      {"aabb", "ab", "", "", -1},
+      {"xxaaabbbyy", "ab", "c", "xxaacbbyy", -1},
+      {"xxaaabbbyy", "ab", nullptr, "xxyy", -1},
+  };
   TextString s;
-  s.Assign("C:\\Windows\\inf\\oem12.inf");
-  EXPECT_NE(nullptr, s.ReplaceAll(".inf", ".pnf"));
-  EXPECT_EQ("C:\\Windows\\inf\\oem12.pnf", Text(s));
-  EXPECT_EQ(259, s.Capacity()) << "same length: same capacity";
+  for (size_t i = 0; i < sizeof(steps) / sizeof(steps[0]); ++i) {
+    if (steps[i].assign) s.Assign(steps[i].assign);
+    ASSERT_NE(nullptr, s.ReplaceAll(steps[i].search, steps[i].replacement)) << "step " << i;
+    EXPECT_EQ(steps[i].expected, Text(s)) << "step " << i;
+    if (steps[i].capacity >= 0) {
+      EXPECT_EQ(steps[i].capacity, s.Capacity()) << "step " << i;
+    }
+  }
+  s.Assign("oem12.pnf");
   char* unchanged = s.Buffer();
   EXPECT_EQ(unchanged, s.ReplaceAll(".inf", ".pnf")) << "no occurrence";
   EXPECT_EQ(unchanged, s.Buffer());
-  EXPECT_EQ("C:\\Windows\\inf\\oem12.pnf", Text(s));
-}
-
-TEST_F(TextStringTest, ReplaceAllEveryOccurrence) {
-  TextString s;
-  s.Assign("a.inf.inf-b.inf");
-  ASSERT_NE(nullptr, s.ReplaceAll(".inf", ".x"));
-  EXPECT_EQ("a.x.x-b.x", Text(s));
-  EXPECT_EQ(259 - 6, s.Capacity()) << "capacity changes by the length difference each time";
-  ASSERT_NE(nullptr, s.ReplaceAll(".x", nullptr));
-  EXPECT_EQ("a-b", Text(s));
-  ASSERT_NE(nullptr, s.ReplaceAll("-", "+++"));
-  EXPECT_EQ("a+++b", Text(s));
-  EXPECT_EQ(249, s.Capacity());
-}
-
-TEST_F(TextStringTest, ReplaceAllSearchesAgainFromTheStart) {
-  // Removing "ab" from "aabb" makes a new "ab" across the join, which the
-  // written rule (search again from the start) replaces too.
-  TextString s;
-  s.Assign("aabb");
-  ASSERT_NE(nullptr, s.ReplaceAll("ab", ""));
-  EXPECT_EQ("", Text(s));
-  s.Assign("xxaaabbbyy");
-  ASSERT_NE(nullptr, s.ReplaceAll("ab", "c"));
-  EXPECT_EQ("xxaacbbyy", Text(s)) << "a c b is no new occurrence";
-  s.Assign("xxaaabbbyy");
-  ASSERT_NE(nullptr, s.ReplaceAll("ab", nullptr));
-  EXPECT_EQ("xxyy", Text(s));
+  EXPECT_EQ("oem12.pnf", Text(s));
 }
 
 TEST_F(TextStringTest, ReplaceAllBadSearchOrReplacement) {
