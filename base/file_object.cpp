@@ -35,15 +35,14 @@ int FileObject::Open(const char* path, int mode, DWORD flagsAndAttributes) {
   if (mode < 0 || mode > OpenReadWrite || !path) return 0;
   HANDLE opened = CreateFileA(path, kModes[mode].access, kShare, nullptr, kModes[mode].disposition,
                               flagsAndAttributes, nullptr);
-  if (opened == INVALID_HANDLE_VALUE || opened == nullptr) return 0;
-  handle = opened;
+  if (!KernelHandleTraits::Valid(opened)) return 0;
+  handle.Reset(opened);
   return 1;
 }
 
 int FileObject::Close() {
-  if (!handle) return 0;
-  CloseHandle(handle);
-  handle = nullptr;
+  if (!handle.Valid()) return 0;
+  handle.Reset();
   return 1;
 }
 
@@ -51,7 +50,7 @@ int FileObject::Close() {
 // byte); readCount becomes offset + the bytes read. 0 when the read failed.
 int FileObject::Fill(DWORD offset) {
   DWORD got = 0;
-  if (!handle || !ReadFile(handle, readBuffer + offset, kReadBufferSize - offset, &got, nullptr))
+  if (!handle.Valid() || !ReadFile(handle.Get(), readBuffer + offset, kReadBufferSize - offset, &got, nullptr))
     return 0;
   readCount = offset + got;
   return 1;
@@ -170,11 +169,8 @@ int FileObject::ReadLine(TextString& line, int wideUnits) {
 
 int FileObject::Exists(const char* path) {
   if (!path) return 0;
-  HANDLE file =
-      CreateFileA(path, 0, kShare, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return 0;
-  CloseHandle(file);
-  return 1;
+  OwnedHandle file(CreateFileA(path, 0, kShare, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return file.Valid() ? 1 : 0;
 }
 
 int FileObject::Delete(const char* path) {
@@ -187,14 +183,13 @@ int FileObject::ForEachMatch(const char* pattern, MatchCallback callback, void* 
   if (!pattern || !callback) return 0;
   UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS);
   WIN32_FIND_DATAA entry;
-  HANDLE find = FindFirstFileA(pattern, &entry);
-  if (find == INVALID_HANDLE_VALUE) {
-    SetErrorMode(previousMode);
-    return 0;
+  OwnedFindHandle find(FindFirstFileA(pattern, &entry));
+  int result = 0;
+  if (find.Valid()) {
+    result = callback(&entry, context);
+    while (result && FindNextFileA(find.Get(), &entry)) result = callback(&entry, context);
   }
-  int result = callback(&entry, context);
-  while (result && FindNextFileA(find, &entry)) result = callback(&entry, context);
-  FindClose(find);
+  find.Reset();
   SetErrorMode(previousMode);
   return result;
 }

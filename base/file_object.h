@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "base/owned_handle.h"
 #include "base/text_string.h"
 
 // Called once per directory entry by ForEachMatch; `entry` is valid only
@@ -26,7 +27,7 @@ class FileObject {
   };
   static const unsigned kReadBufferSize = 4096;
 
-  FileObject() : handle(nullptr), readBuffer(nullptr), readPos(0), readCount(0) {}
+  FileObject() : readBuffer(nullptr), readPos(0), readCount(0) {}
   ~FileObject();
   FileObject(const FileObject&) = delete;
   FileObject& operator=(const FileObject&) = delete;
@@ -39,7 +40,7 @@ class FileObject {
   // position stay as they are.
   int Close();
   // The open file's handle, or null.
-  HANDLE Handle() const { return handle; }
+  HANDLE Handle() const { return handle.Get(); }
 
   // Reads the next line into `line` (emptied first) through the object's
   // 4096-byte buffer. 1 when a line was delivered, 0 at end of file (with
@@ -90,7 +91,7 @@ class FileObject {
  private:
   int Fill(DWORD offset);
 
-  HANDLE handle;
+  OwnedHandle handle;
   unsigned char* readBuffer;
   DWORD readPos;
   DWORD readCount;

@@ -1,5 +1,7 @@
 #include "base/worker_thread.h"
 
+#include "base/owned_handle.h"
+
 namespace {
 
 const LONG kRunning = 1;
@@ -45,14 +47,14 @@ int WorkerThread::Start(Routine* startRoutine, INT_PTR arg1, INT_PTR arg2) {
 }
 
 void WorkerThread::Stop() {
-  HANDLE thread = TakeHandle(&threadHandle);
-  if (thread) {
+  OwnedHandle thread(TakeHandle(&threadHandle));
+  if (thread.Valid()) {
     InterlockedExchange(&flags, 0);
-    TerminateThread(thread, 0);
+    TerminateThread(thread.Get(), 0);
     // Termination is asynchronous: make sure the thread no longer runs
     // before the completion event goes away.
-    WaitForSingleObject(thread, 5000);
-    CloseHandle(thread);
+    WaitForSingleObject(thread.Get(), 5000);
+    thread.Reset();
     exitValue = 0;
   } else if (done.Handle()) {
     // No routine runs, or one has just ended and its thread holds the
@@ -73,15 +75,15 @@ DWORD WINAPI WorkerThread::Entry(void* parameter) {
   WorkerThread* self = static_cast<WorkerThread*>(parameter);
   InterlockedOr(&self->flags, kStarted);
   int result = self->routine(self->routineArg1, self->routineArg2);
-  HANDLE thread = TakeHandle(&self->threadHandle);
-  if (!thread) {
+  OwnedHandle thread(TakeHandle(&self->threadHandle));
+  if (!thread.Valid()) {
     // Stop took the handle and is terminating this thread.
     for (;;) Sleep(INFINITE);
   }
   InterlockedExchange(&self->flags, 0);
   self->exitValue = result;
   self->done.Signal();
-  // The owner may destroy the wrapper from here on: touch nothing of it.
-  CloseHandle(thread);
+  // The owner may destroy the wrapper from here on: touch nothing of it
+  // (the thread handle is ours alone and closes on return).
   return static_cast<DWORD>(result);
 }

@@ -3,7 +3,7 @@
 #include <string.h>
 
 #include "base/text_string.h"
-#include "coinstaller/owned_handle.h"
+#include "base/owned_handle.h"
 
 namespace {
 

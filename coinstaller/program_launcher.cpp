@@ -5,7 +5,7 @@
 
 #include "base/text_string.h"
 #include "base/waitable_handle.h"
-#include "coinstaller/owned_handle.h"
+#include "base/owned_handle.h"
 
 int ShellRun(const char* program, const char* parameters, const char* directory, int show) {
   SHELLEXECUTEINFOA info = {};
