@@ -1,4 +1,4 @@
-// One open registry key, read by value name, and the removal of a key tree.
+// One open registry key, read by value name.
 #ifndef BASE_REGISTRY_KEY_H_
 #define BASE_REGISTRY_KEY_H_
 
@@ -44,15 +44,6 @@ class RegistryKey {
   int Close();
 
   HKEY Handle() const { return key; }
-
-  // Deletes root\path with every key below it, depth first, each level
-  // opened up for everyone first (SecurityBuilder::GrantOpenAccess). The first
-  // sub-key that cannot be removed stops the whole removal; keys already
-  // deleted stay deleted, and the keys left keep the open-access DACL. An
-  // absent key is created and deleted again. 1 when the key is gone; 0 on
-  // failure, and for a null or empty path (a root is never emptied).
-  // Does not use this object's key.
-  static int RemoveTree(HKEY root, const char* path);
 
  private:
   HKEY key;

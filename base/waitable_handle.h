@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "sysinfo/os_kind.h"
+#include "base/os_kind.h"
 
 class WaitableHandle {
  public:

@@ -1,11 +1,12 @@
 #include <windows.h>
 #include <setupapi.h>
 
+#include "coinstaller/coinstaller_rules.h"
 #include "coinstaller/install_function.h"
 #include "crash/crash_reporter.h"
 
 // Installs its filter for the whole host process while the library is loaded.
-CrashReporter crashReporter __attribute__((init_priority(101)));
+CrashReporter crashReporter __attribute__((init_priority(101)))(kCoinstallerCrashRules);
 
 // The device installer loads and unloads the library around its calls in a
 // process that lives on: on FreeLibrary (reserved null) the host's own filter

@@ -8,7 +8,7 @@
 #include "coinstaller/program_launcher.h"
 #include "coinstaller/receiver_family.h"
 #include "coinstaller/same_day_package.h"
-#include "sysinfo/os_kind.h"
+#include "base/os_kind.h"
 
 namespace {
 

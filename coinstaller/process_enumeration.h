@@ -15,7 +15,7 @@
 #include <vdmdbg.h>
 
 #include "base/library_handle.h"
-#include "sysinfo/os_kind.h"
+#include "base/os_kind.h"
 
 // Called once per process or task. `name` is valid only during the call:
 // the full path of the main module (process-status method, empty when it

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "base/locked_list.h"
+#include "sysinfo/os_identity.h"
 
 struct ModuleRecord {
   ListLink link;
@@ -26,15 +27,12 @@ struct ThreadRecord {
   DWORD startAddress;  // 0 when it could not be queried
 };
 
-// Where the two deliverables' reports differ: the digits of the last part of
-// a module's version numbers.
+// Where the two deliverables' reports differ: the version rules of the
+// system lines, and the digits of the last part of a module's version
+// numbers. Each deliverable hands its own to its crash reporter.
 struct CrashRules {
+  OsRules os;
   int lastVersionDigits;
 };
-const CrashRules kInstallerCrashRules = {6};
-const CrashRules kCoinstallerCrashRules = {5};
-// The rules of the deliverable being linked (crash_build_rules.cpp, compiled
-// into each deliverable's build rules).
-extern const CrashRules kBuildCrashRules;
 
 #endif  // CRASH_CRASH_RECORDS_H_

@@ -6,7 +6,7 @@
 #include "base/text_string.h"
 #include "crash/crash_formats.h"
 #include "crash/error_report_registration.h"
-#include "sysinfo/os_kind.h"
+#include "sysinfo/os_identity.h"
 #include "sysinfo/processor_info.h"
 
 /*
@@ -56,7 +56,7 @@ HANDLE OpenReportFile(const char* suffix) {
 
 }  // namespace
 
-CrashReporter::CrashReporter() : mode(0), replacedFilter(nullptr), filterInstalled(0) {
+CrashReporter::CrashReporter(const CrashRules& reportRules) : rules(reportRules), mode(0), replacedFilter(nullptr), filterInstalled(0) {
   Configure(0x1F0000);
 }
 
@@ -99,7 +99,7 @@ void CrashReporter::WriteCrashReport(EXCEPTION_POINTERS* pointers) {
   lists.modules.Open();
   lists.heap = HeapCreate(0, 0, 0);
   lists.reporter = this;
-  ProcessorInfo processors;
+  ProcessorInfo processors(rules.os);
   ErrorReportRegistration registration;
 
   char temp[521];
@@ -147,7 +147,7 @@ void CrashReporter::WriteCrashReport(EXCEPTION_POINTERS* pointers) {
       WriteText(file, lineBuffer, FormatRegisters(lineBuffer, sizeof(lineBuffer), *pointers->ContextRecord));
 
     char osName[kOsNameSize];
-    const char* name = OsName(osName, ClassifyOsExtended());
+    const char* name = ComposeOsName(osName, ClassifyOsExtended(rules.os), rules.os);
 
     // The three texts and the clock carry over from one processor to the next.
     TextString processorName;

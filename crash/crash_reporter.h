@@ -18,8 +18,8 @@ struct RecordLists;
 
 class CrashReporter {
  public:
-  // Configure(0x1F0000): installs CrashFilter.
-  CrashReporter();
+  // Configure(0x1F0000): installs CrashFilter. The report follows `rules`.
+  explicit CrashReporter(const CrashRules& rules);
   // Releases debug help; the filter stays installed.
   ~CrashReporter();
   CrashReporter(const CrashReporter&) = delete;
@@ -65,6 +65,7 @@ class CrashReporter {
   void WriteModuleList(RecordLists& lists, HANDLE file, char* buffer, size_t size);
   void WriteThreadList(RecordLists& lists, HANDLE file, int nt, char* buffer, size_t size);
 
+  CrashRules rules;
   DWORD mode;
   LibraryHandle debugHelp;
   LibraryHandle ntdll;

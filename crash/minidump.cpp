@@ -130,7 +130,7 @@ void CrashReporter::WriteModuleList(RecordLists& lists, HANDLE file, char* buffe
     memset(&time, 0, sizeof(time));
     FileTimeToLocalFileTime(&utc, &local);
     FileTimeToSystemTime(&local, &time);
-    int length = FormatModuleRow(buffer, size, *record, time, kBuildCrashRules);
+    int length = FormatModuleRow(buffer, size, *record, time, rules);
     WriteFile(file, buffer, static_cast<DWORD>(length), &written, nullptr);
     lists.modules.Remove(record);
     if (record->path) HeapFree(lists.heap, 0, record->path);

@@ -5,7 +5,7 @@
 #include <type_traits>
 
 #include "base/file_object.h"
-#include "base/registry_key.h"
+#include "base/registry_tree.h"
 #include "base/text_string.h"
 #include "base/worker_thread.h"
 #include "devsetup/device_setup.h"
@@ -122,8 +122,8 @@ int InstallSequence(INT_PTR ownerArgument, INT_PTR) {
     }
     if (setup.PreInstallPackage(destination.Buffer(), nullptr)) succeeded = 1;
     if (!deviceUpdated) {
-      RegistryKey::RemoveTree(HKEY_LOCAL_MACHINE, kFirstDeviceKey);
-      RegistryKey::RemoveTree(HKEY_LOCAL_MACHINE, kSecondDeviceKey);
+      RemoveTree(HKEY_LOCAL_MACHINE, kFirstDeviceKey);
+      RemoveTree(HKEY_LOCAL_MACHINE, kSecondDeviceKey);
     }
     setup.Unbind();
   }

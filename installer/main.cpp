@@ -1,11 +1,12 @@
 #include <windows.h>
 
 #include "crash/crash_reporter.h"
+#include "installer/installer_rules.h"
 #include "installer/installer_dialog.h"
 
 // Constructed before every other static object, so that their construction
 // is covered too.
-CrashReporter crashReporter __attribute__((init_priority(101)));
+CrashReporter crashReporter __attribute__((init_priority(101)))(kInstallerCrashRules);
 
 // The one dialog, constructed after the crash reporter and destroyed before
 // it; its destruction stops an install sequence that still runs.

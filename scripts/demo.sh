@@ -32,7 +32,7 @@ step() { echo "demo: $*"; }
 
 step "building"
 [ -f "$BUILD/CMakeCache.txt" ] || cmake -S "$ROOT" -B "$BUILD" -G Ninja -DBRAMCOT_TESTS=ON >/dev/null || exit 1
-cmake --build "$BUILD" --target Bramcot Coldrune driver_package cd_stub demo_window demo_device >/dev/null || exit 1
+cmake --build "$BUILD" --target Bramcot Coldrune driver_package cd_stub demo_window device_helper >/dev/null || exit 1
 
 step "starting a fresh Wine prefix"
 "$HARNESS" reset >/dev/null 2>&1
@@ -62,7 +62,7 @@ CD=$HARNESS_DIR/drives/d
 run reg add 'HKLM\Software\Microsoft\DirectX' /v Version /t REG_SZ /d 4.09.00.0903 /f >/dev/null 2>&1
 
 step "plugging in a receiver (USB\\Vid_14aa&Pid_0160)"
-run "$BUILD/demobin/demo_device.exe" create 'USB\Vid_14aa&Pid_0160' "$(wine_path "$WORK/device.txt")" >/dev/null 2>&1 ||
+run "$BUILD/demobin/device_helper.exe" create 'USB\Vid_14aa&Pid_0160' "$(wine_path "$WORK/device.txt")" >/dev/null 2>&1 ||
     { echo "demo: could not create the simulated receiver"; exit 1; }
 DEVICE=$(tr -d '\r\n' < "$WORK/device.txt")
 keys_before=$(run reg query 'HKLM\System\CurrentControlSet\Enum' /s 2>/dev/null | tr -d '\r' | grep -iE '^HKEY.*(Vid_14aa|ROOT\\MEDIA)' )

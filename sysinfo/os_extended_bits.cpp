@@ -1,6 +1,6 @@
 // The extended classification bits, apart from the version rules: the
 // product type is compared with the platform's case-insensitive comparison.
-#include "sysinfo/os_kind.h"
+#include "sysinfo/os_identity.h"
 
 #include <stdio.h>
 

@@ -4,7 +4,6 @@
 #include <string.h>
 
 #include "base/registry_key.h"
-#include "sysinfo/os_kind.h"
 
 namespace {
 
@@ -26,8 +25,10 @@ NtdllBinding::NtdllBinding(int load) : query("NtQuerySystemInformation") {
   if (load) ntdll.Load("ntdll.dll");
 }
 
-ProcessorInfo::ProcessorInfo()
-    : isNt((ClassifyOs() & kOsNt) != 0), binding(!kBuildOsRules.ntdllOnlyOnNt || isNt) {}
+ProcessorInfo::ProcessorInfo(const OsRules& rules)
+    : isNt((ClassifyOs() & kOsNt) != 0),
+      speedBufferSize(static_cast<ULONG>(rules.speedBufferSize)),
+      binding(!rules.ntdllOnlyOnNt || isNt) {}
 
 int ProcessorInfo::QueryProcessor(unsigned index, TextString& name, TextString& vendor, TextString* identifier,
                                   DWORD* mhz) {
@@ -44,7 +45,7 @@ int ProcessorInfo::QueryProcessor(unsigned index, TextString& name, TextString& 
     // three flag bytes.
     unsigned char speed[16];
     memset(speed, 0, sizeof(speed));
-    if (QuerySystemInformation(kProcessorSpeedInformation, speed, kBuildOsRules.speedBufferSize, nullptr) == 0) {
+    if (QuerySystemInformation(kProcessorSpeedInformation, speed, speedBufferSize, nullptr) == 0) {
       DWORD hertz;
       memcpy(&hertz, speed + 4, sizeof(hertz));
       if (hertz) *mhz = hertz / 1000000;

@@ -6,6 +6,7 @@
 
 #include "base/library_handle.h"
 #include "base/text_string.h"
+#include "sysinfo/os_identity.h"
 
 typedef LONG WINAPI NtQuerySystemInformationFunction(ULONG, PVOID, ULONG, PULONG);
 
@@ -23,7 +24,8 @@ class NtdllBinding {
 
 class ProcessorInfo {
  public:
-  ProcessorInfo();
+  // `rules` tell whether ntdll is bound off NT and the speed buffer's size.
+  explicit ProcessorInfo(const OsRules& rules);
 
   // Reads processor `index` from the registry's hardware description. 1 when
   // its key exists (callers loop until 0). Missing values leave their outs
@@ -37,6 +39,7 @@ class ProcessorInfo {
 
  private:
   int isNt;
+  ULONG speedBufferSize;
   NtdllBinding binding;
 };
 

@@ -5,7 +5,7 @@
 #include <string.h>
 
 #include "base/registry_key.h"
-#include "sysinfo/os_kind.h"
+#include "base/os_kind.h"
 #include "ui/dialog_font.h"
 #include "ui/text_band.h"
 

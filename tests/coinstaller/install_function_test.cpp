@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "coinstaller/device_with_hardware_id.h"
-#include "sysinfo/os_kind.h"
+#include "support/device_with_hardware_id.h"
+#include "base/os_kind.h"
 #include "fakes/fake_folder.h"
 #include "support/box_closer.h"
 #include "support/test_support.h"

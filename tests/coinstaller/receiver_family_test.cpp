@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "coinstaller/device_with_hardware_id.h"
+#include "support/device_with_hardware_id.h"
 #include "coinstaller/directx_version.h"
 #include "coinstaller/version_text_cases.h"
 #include "fakes/fake_folder.h"

@@ -4,6 +4,9 @@
 
 #include <string>
 
+#include "coinstaller/coinstaller_rules.h"
+#include "installer/installer_rules.h"
+
 namespace {
 
 TEST(CrashFormats, ExceptionNames) {

@@ -5,8 +5,9 @@
 #include <string.h>
 
 #include "crash/crash_reporter.h"
+#include "installer/installer_rules.h"
 
-CrashReporter crashReporter __attribute__((init_priority(101)));
+CrashReporter crashReporter __attribute__((init_priority(101)))(kInstallerCrashRules);
 
 namespace {
 

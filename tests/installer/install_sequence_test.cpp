@@ -300,7 +300,7 @@ struct WineInstallCleanup {
   ~WineInstallCleanup() {
     DWORD exitCode = 1;
     if (!instance.empty())
-      RunProgram("\"" + BuildPath("testbin\\device_helper.exe") + "\" remove \"" + instance + "\"", 60000, &exitCode);
+      RunProgram("\"" + BuildPath("demobin\\device_helper.exe") + "\" remove \"" + instance + "\"", 60000, &exitCode);
     SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
     if (manager) {
       SC_HANDLE service = OpenServiceA(manager, "RTL2831UUSB", DELETE);
@@ -341,7 +341,7 @@ TEST(InstallSequenceWine, InstallsThroughWinesDeviceInstaller) {
 
   const std::string idFile = folder.File("instance.txt");
   DWORD exitCode = 1;
-  ASSERT_TRUE(RunProgram("\"" + BuildPath("testbin\\device_helper.exe") + "\" create " + kFirstId + " \"" +
+  ASSERT_TRUE(RunProgram("\"" + BuildPath("demobin\\device_helper.exe") + "\" create " + kFirstId + " \"" +
                              idFile + "\"", 60000, &exitCode));
   if (exitCode != 0) GTEST_SKIP() << "Wine could not register the test device (device_helper exit " << exitCode << ")";
   const std::vector<std::string> instance = ReadLines(idFile);

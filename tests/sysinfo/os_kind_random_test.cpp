@@ -1,5 +1,5 @@
 // Built into the Windows tests and the native sanitizer build alike.
-#include "sysinfo/os_kind.h"
+#include "sysinfo/os_identity.h"
 
 #include <gtest/gtest.h>
 #include <string.h>
@@ -75,20 +75,22 @@ TEST(OsKind, RandomVersions) {
   const OsKindWord kReleases[] = {kOsNt,     kOs9x,        kOsWin32s,    kOsWin95,      kOsWin98,
                                   kOsWinMe,  kOsNt4,       kOsWin2000,   kOsWinXp,      kOsWin95Osr2,
                                   kOsWin98Se, kOsServer2003, kOsVista};
+  // Names with and without the Fundamentals suffix.
+  const OsRules kNamingRules[] = {{0, 1, 0, 15}, {1, 0, 1, 16}};
   CampaignRandom random(kSeed);
   testing_support::GuardedBytes guard, nameGuard;
   for (int i = 0; i < 10000; ++i) {
     SCOPED_TRACE(testing::Message() << "version " << i << " of seed " << kSeed);
     OsVersionData made = RandomVersion(random);
     const OsVersionData& v = *reinterpret_cast<OsVersionData*>(guard.Place(&made, sizeof(made)));
-    OsKindWord word = ClassifyVersion(v, kInstallerOsRules);
+    OsKindWord word = ClassifyVersion(v, 0);
     ASSERT_EQ(ExpectedWord(made, false), word);
-    ASSERT_EQ(ExpectedWord(made, true), ClassifyVersion(v, kCoinstallerOsRules));
+    ASSERT_EQ(ExpectedWord(made, true), ClassifyVersion(v, 1));
     for (OsKindWord release : kReleases)
       ASSERT_TRUE(!(word & release) || SatisfiesAtLeast(v, release) == 1) << "release 0x" << std::hex << release;
     char* buffer = reinterpret_cast<char*>(nameGuard.Place(nullptr, kOsNameSize));
     OsKindWord named = random.OneIn(2) ? word | (random.Next() & 0xFFFF8000u) : random.Next();
-    const char* name = ComposeOsName(buffer, named, i % 2 ? kInstallerOsRules : kCoinstallerOsRules);
+    const char* name = ComposeOsName(buffer, named, kNamingRules[i % 2]);
     ASSERT_NE(nullptr, name);
     ASSERT_TRUE(name != buffer || strnlen(buffer, kOsNameSize) < static_cast<size_t>(kOsNameSize));
   }

@@ -1,10 +1,12 @@
-#include "sysinfo/os_kind.h"
+#include "sysinfo/os_identity.h"
 
 #include <gtest/gtest.h>
 #include <string.h>
 
 #include <string>
 
+#include "coinstaller/coinstaller_rules.h"
+#include "installer/installer_rules.h"
 #include "support/test_support.h"
 
 namespace {
@@ -57,7 +59,7 @@ TEST(OsKind, ClassifyNameAndAtLeastTable) {
     const VersionCase& c = kVersions[i];
     SCOPED_TRACE(testing::Message() << "case " << i << " (" << c.name << ")");
     OsVersionData v = Version(c.platform, c.major, c.minor, c.servicePack);
-    OsKindWord word = ClassifyVersion(v, kInstallerOsRules);
+    OsKindWord word = ClassifyVersion(v, kInstallerOsRules.exactServicePack);
     EXPECT_EQ(c.word, word);
     char buffer[kOsNameSize];
     EXPECT_STREQ(c.name, ComposeOsName(buffer, word, kInstallerOsRules));
@@ -69,22 +71,22 @@ TEST(OsKind, ClassifyNameAndAtLeastTable) {
 TEST(OsKind, ServicePackTextRules) {
   // The co-installer only takes an exact service-pack text.
   OsVersionData v = Version(2, 5, 1, "Service Pack 2, v.2096");
-  EXPECT_EQ(0x20201u, ClassifyVersion(v, kInstallerOsRules));
-  EXPECT_EQ(0x201u, ClassifyVersion(v, kCoinstallerOsRules));
-  EXPECT_EQ(0x20201u, ClassifyVersion(Version(2, 5, 1, "Service Pack 2"), kCoinstallerOsRules));
+  EXPECT_EQ(0x20201u, ClassifyVersion(v, kInstallerOsRules.exactServicePack));
+  EXPECT_EQ(0x201u, ClassifyVersion(v, kCoinstallerOsRules.exactServicePack));
+  EXPECT_EQ(0x20201u, ClassifyVersion(Version(2, 5, 1, "Service Pack 2"), kCoinstallerOsRules.exactServicePack));
 
   // An empty text with a stale byte behind its terminator is still empty.
   OsVersionData stale = Version(1, 4, 0, "");
   stale.servicePack[1] = 'C';
-  EXPECT_EQ(0x12u, ClassifyVersion(stale, kInstallerOsRules));
+  EXPECT_EQ(0x12u, ClassifyVersion(stale, kInstallerOsRules.exactServicePack));
   EXPECT_EQ(0, SatisfiesAtLeast(stale, kOsWin95Osr2));
 
   // 128 bytes without a terminator: read within the field, never past it.
   OsVersionData full = Version(2, 5, 1, "");
   memset(full.servicePack, 'x', sizeof(full.servicePack));
   memcpy(full.servicePack + 128 - 14, "Service Pack 2", 14);
-  EXPECT_EQ(0x20201u, ClassifyVersion(full, kInstallerOsRules));
-  EXPECT_EQ(0x201u, ClassifyVersion(full, kCoinstallerOsRules));
+  EXPECT_EQ(0x20201u, ClassifyVersion(full, kInstallerOsRules.exactServicePack));
+  EXPECT_EQ(0x201u, ClassifyVersion(full, kCoinstallerOsRules.exactServicePack));
 }
 
 OsExtendedAnswers NoAnswers() {
@@ -192,7 +194,7 @@ TEST(OsKind, UnderWineVersionEmulation) {
         << report;
     EXPECT_STREQ(c.name, name);
     OsVersionData v = Version(platform, major, minor, sp);
-    EXPECT_EQ(ClassifyVersion(v, kInstallerOsRules), word);
+    EXPECT_EQ(ClassifyVersion(v, kInstallerOsRules.exactServicePack), word);
     for (OsKindWord bit : kLadder) EXPECT_EQ(SatisfiesAtLeast(v, bit), (atLeast & bit) != 0) << std::hex << bit;
   }
 }

@@ -3,7 +3,8 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "sysinfo/os_kind.h"
+#include "installer/installer_rules.h"
+#include "sysinfo/os_identity.h"
 
 int main(int argc, char** argv) {
   if (argc < 2) return 2;
@@ -20,7 +21,7 @@ int main(int argc, char** argv) {
   FILE* out = fopen(argv[1], "w");
   if (!out) return 4;
   fprintf(out, "%lu %lu %lu %lu \"%s\" %lx \"%s\" %lx\n", v.platformId, v.major, v.minor, v.build, sp, word,
-          OsName(name, word), atLeast);
+          ComposeOsName(name, word, kInstallerOsRules), atLeast);
   fclose(out);
   return 0;
 }

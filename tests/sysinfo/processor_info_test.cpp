@@ -4,7 +4,8 @@
 #include <string.h>
 
 #include "base/registry_key.h"
-#include "sysinfo/os_kind.h"
+#include "installer/installer_rules.h"
+#include "sysinfo/os_identity.h"
 #include "support/test_support.h"
 
 #include <string>
@@ -38,7 +39,7 @@ DWORD RegistryMhz() {
 TEST(ProcessorInfo, OneLinePerProcessorUntilTheFirstMissingIndex) {
   SYSTEM_INFO system;
   GetSystemInfo(&system);
-  ProcessorInfo info;
+  ProcessorInfo info(kInstallerOsRules);
   unsigned count = 0;
   for (;;) {
     TextString name, vendor, identifier;
@@ -53,7 +54,7 @@ TEST(ProcessorInfo, OneLinePerProcessorUntilTheFirstMissingIndex) {
 
 TEST(ProcessorInfo, KernelSpeedCorrectsTheRegistryUnlessZero) {
   SeamGuard seam;
-  ProcessorInfo info;
+  ProcessorInfo info(kInstallerOsRules);
   const struct {
     LONG status;
     ULONG hertz;
@@ -73,7 +74,7 @@ TEST(ProcessorInfo, KernelSpeedCorrectsTheRegistryUnlessZero) {
 
 TEST(ProcessorInfo, MissingFunctionGivesProcedureNotFound) {
   // Wine's ntdll rejects class 43; the real call must still answer a status.
-  ProcessorInfo info;
+  ProcessorInfo info(kInstallerOsRules);
   unsigned char buffer[16] = {};
   LONG status = info.QuerySystemInformation(43, buffer, 15, nullptr);
   EXPECT_NE(static_cast<LONG>(0xC00000FF), status) << "ntdll exports NtQuerySystemInformation";
@@ -109,7 +110,7 @@ TEST(SystemInformation, MalformedRegistryValues) {
   for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
     SCOPED_TRACE(testing::Message() << "case " << i);
     SwappedValue swap(cases[i].path, cases[i].name, cases[i].type, cases[i].data, cases[i].size);
-    OsKindWord word = ClassifyOsExtended();
+    OsKindWord word = ClassifyOsExtended(kInstallerOsRules);
     EXPECT_EQ(basic, word & 0x3FFFF) << "basic bits unchanged";
     // "WinNT" stored without its terminator loses its last byte: "WinN".
     if (cases[i].path == kProduct) {
@@ -117,14 +118,14 @@ TEST(SystemInformation, MalformedRegistryValues) {
     }
     EXPECT_EQ(0u, word & (kOsMediaCenter2004 | kOsMediaCenter2005 | kOsMediaCenter2005Ex | kOsMediaCenterVista));
     char name[kOsNameSize];
-    EXPECT_LT(strlen(OsName(name, word)), static_cast<size_t>(kOsNameSize));
+    EXPECT_LT(strlen(ComposeOsName(name, word, kInstallerOsRules)), static_cast<size_t>(kOsNameSize));
   }
 
   const char* const kCpu = "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0";
   const BYTE eightBytes[8] = {1, 2, 3, 4, 5, 6, 7, 8};
   SwappedValue mhz(kCpu, "~MHz", REG_BINARY, eightBytes, sizeof(eightBytes));
   SwappedValue longName(kCpu, "ProcessorNameString", REG_SZ, big.c_str(), static_cast<DWORD>(big.size() + 1));
-  ProcessorInfo info;
+  ProcessorInfo info(kInstallerOsRules);
   TextString cpuName, vendor;
   cpuName.Assign("kept");
   DWORD value = 77;

@@ -1,6 +1,6 @@
-#include "sysinfo/os_kind.h"
+// The pure classification of a reported version.
+#include "base/os_kind.h"
 
-#include <stdio.h>
 #include <string.h>
 
 namespace {
@@ -50,7 +50,7 @@ OsKindWord NineXBits(const OsVersionData& version) {
 
 }  // namespace
 
-OsKindWord ClassifyVersion(const OsVersionData& version, const OsRules& rules) {
+OsKindWord ClassifyVersion(const OsVersionData& version, int exactServicePack) {
   switch (version.platformId) {
     case VER_PLATFORM_WIN32s:
       return kOsWin32s;
@@ -59,7 +59,7 @@ OsKindWord ClassifyVersion(const OsVersionData& version, const OsRules& rules) {
     case VER_PLATFORM_WIN32_NT: {
       OsKindWord word = NtKernelBits(version.major, version.minor);
       size_t length = ServicePackLength(version);
-      auto matches = rules.exactServicePack ? EqualsWithin : ContainsWithin;
+      auto matches = exactServicePack ? EqualsWithin : ContainsWithin;
       if (matches(version.servicePack, length, "Service Pack 1")) word |= kOsServicePack1;
       if (matches(version.servicePack, length, "Service Pack 2")) word |= kOsServicePack2;
       return word;
@@ -67,75 +67,6 @@ OsKindWord ClassifyVersion(const OsVersionData& version, const OsRules& rules) {
     default:
       return 0;
   }
-}
-
-namespace {
-
-struct NamedBit {
-  OsKindWord bit;
-  const char* text;
-};
-
-// The first entry whose bit is set in `word`, or null.
-const char* FirstNamed(OsKindWord word, const NamedBit* table, size_t count) {
-  for (size_t i = 0; i < count; ++i)
-    if (word & table[i].bit) return table[i].text;
-  return nullptr;
-}
-
-#define COUNT_OF(a) (sizeof(a) / sizeof((a)[0]))
-
-const NamedBit kNineXNames[] = {{kOsWin95, "Windows 95"}, {kOsWin95Osr2, "Windows 95 OSR2"},
-                                {kOsWin98, "Windows 98"}, {kOsWin98Se, "Windows 98 SE"},
-                                {kOsWinMe, "Windows ME"}};
-const NamedBit kNtNames[] = {{kOsNt4, "Windows NT4"}, {kOsWin2000, "Windows 2000"}, {kOsWinXp, "Windows XP"},
-                             {kOsServer2003, "Windows Server 2003"}, {kOsVista, "Windows Vista"}};
-const NamedBit kProductSuffixes[] = {{kOsWorkstation, " [Workstation]"}, {kOsServer, " [Server]"},
-                                     {kOsDomainController, " [Advanced Server]"}};
-const NamedBit kBuilderSuffixes[] = {{kOsPeBuilder, " [PE Builder]"}, {kOsMiniNt, " [MiniNT]"}};
-const NamedBit kTabletSuffixes[] = {{kOsTabletPc, " [TabletPC]"}};
-const NamedBit kMediaCenterSuffixes[] = {{kOsMediaCenter2004, " [MediaCenter 2004]"},
-                                         {kOsMediaCenter2005, " [MediaCenter 2005]"},
-                                         {kOsMediaCenter2005Ex, " [MediaCenter 2005 Ex]"},
-                                         {kOsMediaCenterVista, " [MediaCenter Vista]"},
-                                         {kOsMediaCenter, " [MediaCenter]"}};
-const NamedBit kFundamentalsSuffixes[] = {{kOsFundamentals, " [Fundamentals for Legacy PCs]"}};
-const NamedBit kSessionSuffixes[] = {{kOsTerminalSession, " [TerminalSession]"}};
-
-void AppendSuffix(char* buffer, OsKindWord word, const NamedBit* table, size_t count) {
-  const char* suffix = FirstNamed(word, table, count);
-  if (!suffix) return;
-  size_t length = strlen(buffer);
-  snprintf(buffer + length, kOsNameSize - length, "%s", suffix);
-}
-
-}  // namespace
-
-const char* ComposeOsName(char* buffer, OsKindWord word, const OsRules& rules) {
-  if (!(word & kOsNt)) {
-    if (word & kOs9x) {
-      if (const char* name = FirstNamed(word, kNineXNames, COUNT_OF(kNineXNames))) return name;
-      snprintf(buffer, kOsNameSize, "unknown dos kernel 0x%X", static_cast<unsigned>(word));
-    } else if (word & kOsWin32s) {
-      return "Windows 3.1";
-    } else {
-      snprintf(buffer, kOsNameSize, "unknown 0x%X", static_cast<unsigned>(word));
-    }
-    return buffer;
-  }
-  const char* base = FirstNamed(word, kNtNames, COUNT_OF(kNtNames));
-  if (!base) {
-    snprintf(buffer, kOsNameSize, "unknown nt kernel 0x%X", static_cast<unsigned>(word));
-    return buffer;
-  }
-  snprintf(buffer, kOsNameSize, "%s", base);
-  AppendSuffix(buffer, word, kProductSuffixes, COUNT_OF(kProductSuffixes));
-  AppendSuffix(buffer, word, kBuilderSuffixes, COUNT_OF(kBuilderSuffixes));
-  AppendSuffix(buffer, word, kTabletSuffixes, COUNT_OF(kTabletSuffixes));
-  AppendSuffix(buffer, word, kMediaCenterSuffixes, COUNT_OF(kMediaCenterSuffixes));
-  if (rules.fundamentals) AppendSuffix(buffer, word, kFundamentalsSuffixes, COUNT_OF(kFundamentalsSuffixes));
-  AppendSuffix(buffer, word, kSessionSuffixes, COUNT_OF(kSessionSuffixes));
-  return buffer;
 }
 
 int SatisfiesAtLeast(const OsVersionData& version, OsKindWord mask) {

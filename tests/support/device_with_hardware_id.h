@@ -1,5 +1,5 @@
-#ifndef TESTS_COINSTALLER_DEVICE_WITH_HARDWARE_ID_H_
-#define TESTS_COINSTALLER_DEVICE_WITH_HARDWARE_ID_H_
+#ifndef TESTS_SUPPORT_DEVICE_WITH_HARDWARE_ID_H_
+#define TESTS_SUPPORT_DEVICE_WITH_HARDWARE_ID_H_
 
 #include <windows.h>
 #include <devguid.h>
@@ -28,4 +28,4 @@ class DeviceWithHardwareId {
   bool created;
 };
 
-#endif  // TESTS_COINSTALLER_DEVICE_WITH_HARDWARE_ID_H_
+#endif  // TESTS_SUPPORT_DEVICE_WITH_HARDWARE_ID_H_

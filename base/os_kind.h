@@ -1,7 +1,9 @@
 // Classification of the running Windows version into one bit word, from
-// which every version-dependent decision of both deliverables is taken.
-#ifndef SYSINFO_OS_KIND_H_
-#define SYSINFO_OS_KIND_H_
+// which every version-dependent decision of both deliverables is taken. The
+// details only the crash report names (product type, editions, the system's
+// name) are added on the floor above.
+#ifndef BASE_OS_KIND_H_
+#define BASE_OS_KIND_H_
 
 #include <windows.h>
 
@@ -38,22 +40,6 @@ constexpr OsKindWord kOsWorkstation = 0x20000000;
 constexpr OsKindWord kOsServer = 0x40000000;
 constexpr OsKindWord kOsDomainController = 0x80000000;
 
-// Where the two deliverables differ: the co-installer matches the service-pack
-// text exactly, knows nothing of Fundamentals for Legacy PCs, binds ntdll only
-// on NT and hands the kernel a 16-byte processor-speed buffer.
-struct OsRules {
-  int exactServicePack;
-  int fundamentals;
-  int ntdllOnlyOnNt;
-  int speedBufferSize;
-};
-
-const OsRules kInstallerOsRules = {0, 1, 0, 15};
-const OsRules kCoinstallerOsRules = {1, 0, 1, 16};
-// The rules of the deliverable being linked (build_rules.cpp, compiled into
-// each deliverable with or without BRAMCOT_COINSTALLER).
-extern const OsRules kBuildOsRules;
-
 // What GetVersionExA reports. The service-pack text need not be terminated.
 struct OsVersionData {
   DWORD platformId;
@@ -63,42 +49,19 @@ struct OsVersionData {
   char servicePack[128];
 };
 
-// The registry and metrics answers the extended classification reads.
-// Texts are null when their value is missing; numbers are 0 when missing.
-struct OsExtendedAnswers {
-  const char* productType;
-  int miniNtKey;
-  int peBuilderKey;
-  int fundamentalsRead;  // 1 when "Installed" could be read
-  DWORD fundamentalsInstalled;
-  int tabletPc;
-  int mediaCenter;
-  int remoteSession;
-  int starter;
-  int serverR2;
-  const char* mediaCenterIdent;
-};
-
-// Room OsName needs: the longest composed name is 131 characters.
-const int kOsNameSize = 160;
-
-// Pure decisions, fed by the functions below or by tests.
-OsKindWord ClassifyVersion(const OsVersionData& version, const OsRules& rules);
-OsKindWord AddExtendedBits(OsKindWord word, const OsExtendedAnswers& answers, const OsRules& rules);
-const char* ComposeOsName(char* buffer, OsKindWord word, const OsRules& rules);
+// Pure decisions, fed by the functions below or by tests. With
+// exactServicePack 1 the service-pack bits need the text to be exactly
+// "Service Pack 1" or "Service Pack 2"; with 0 it need only contain it.
+OsKindWord ClassifyVersion(const OsVersionData& version, int exactServicePack);
 int SatisfiesAtLeast(const OsVersionData& version, OsKindWord mask);
 
-// The running system. Each call asks the platform afresh.
+// The running system. Each call asks the platform afresh. ClassifyOs
+// matches the service-pack text by containment.
 OsKindWord ClassifyOs();
-OsKindWord ClassifyOsExtended();
-// Name for `word` in the caller's buffer of at least kOsNameSize characters,
-// or a constant text.
-const char* OsName(char* buffer, OsKindWord word);
 int IsOsAtLeast(OsKindWord mask);
-int IsWow64();
 
 // Reads the running version into `version` (zeroed first, so an empty
 // service-pack text leaves no stale byte). 1 on success.
 int QueryOsVersion(OsVersionData* version);
 
-#endif  // SYSINFO_OS_KIND_H_
+#endif  // BASE_OS_KIND_H_

@@ -2,7 +2,7 @@
 // build's bin folder, beside its package files) to its first visible top-level
 // window, against the same for the bare dialog program.
 //   bench_dialog_start [MEASUREMENTS]
-#include "bench/bench_support.h"
+#include "bench_support.h"
 
 namespace {
 

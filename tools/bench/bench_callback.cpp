@@ -11,8 +11,8 @@
 
 #include <vector>
 
-#include "bench/bench_support.h"
-#include "coinstaller/device_with_hardware_id.h"
+#include "bench_support.h"
+#include "support/device_with_hardware_id.h"
 
 namespace {
 

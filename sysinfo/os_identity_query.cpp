@@ -1,30 +1,11 @@
-// The platform side of the version classification: asks Windows, then hands
-// the answers to the pure decisions in os_kind.cpp.
-#include "sysinfo/os_kind.h"
+// The platform side of the extended classification: asks the registry and
+// the system metrics, then hands the answers to AddExtendedBits.
+#include "sysinfo/os_identity.h"
 
 #include <string.h>
 
 #include "base/library_handle.h"
 #include "base/registry_key.h"
-
-int QueryOsVersion(OsVersionData* version) {
-  OSVERSIONINFOA info;
-  memset(&info, 0, sizeof(info));
-  info.dwOSVersionInfoSize = sizeof(info);
-  if (GetVersionExA(&info) != 1) return 0;
-  version->platformId = info.dwPlatformId;
-  version->major = info.dwMajorVersion;
-  version->minor = info.dwMinorVersion;
-  version->build = info.dwBuildNumber;
-  memcpy(version->servicePack, info.szCSDVersion, sizeof(version->servicePack));
-  return 1;
-}
-
-OsKindWord ClassifyOs() {
-  OsVersionData version;
-  if (!QueryOsVersion(&version)) return 0;
-  return ClassifyVersion(version, kBuildOsRules);
-}
 
 namespace {
 
@@ -42,8 +23,10 @@ int MachineKeyOpens(const char* path) {
 
 }  // namespace
 
-OsKindWord ClassifyOsExtended() {
-  OsKindWord word = ClassifyOs();
+OsKindWord ClassifyOsExtended(const OsRules& rules) {
+  OsVersionData version;
+  if (!QueryOsVersion(&version)) return 0;
+  OsKindWord word = ClassifyVersion(version, rules.exactServicePack);
   if (!(word & kOsNt)) return word;
 
   OsExtendedAnswers answers;
@@ -54,7 +37,7 @@ OsKindWord ClassifyOsExtended() {
     answers.productType = productType;
   answers.miniNtKey = MachineKeyOpens("SYSTEM\\CurrentControlSet\\Control\\MiniNT");
   answers.peBuilderKey = MachineKeyOpens("SYSTEM\\CurrentControlSet\\Control\\PE Builder");
-  if (kBuildOsRules.fundamentals) {
+  if (rules.fundamentals) {
     RegistryKey key;
     if (key.Open(HKEY_LOCAL_MACHINE, "SYSTEM\\WPA\\Fundamentals"))
       answers.fundamentalsRead = key.QueryDword("Installed", &answers.fundamentalsInstalled);
@@ -68,15 +51,7 @@ OsKindWord ClassifyOsExtended() {
   if (ReadMachineText("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Media Center", "Ident", ident,
                       sizeof(ident)))
     answers.mediaCenterIdent = ident;
-  return AddExtendedBits(word, answers, kBuildOsRules);
-}
-
-const char* OsName(char* buffer, OsKindWord word) { return ComposeOsName(buffer, word, kBuildOsRules); }
-
-int IsOsAtLeast(OsKindWord mask) {
-  OsVersionData version;
-  if (!QueryOsVersion(&version)) return 0;
-  return SatisfiesAtLeast(version, mask);
+  return AddExtendedBits(word, answers, rules);
 }
 
 int IsWow64() {

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "base/file_object.h"
-#include "bench/bench_support.h"
+#include "bench_support.h"
 #include "base/text_string.h"
 #include "coinstaller/same_day_package.h"
 
