@@ -1,8 +1,7 @@
 #include "installer/installer_dialog.h"
 
 #include "installer/install_sequence.h"
-
-using namespace installer_ids;
+#include "installer/resource_ids.h"
 
 const char kMakerSite[] = "www.tarnvik.example";
 
@@ -13,19 +12,19 @@ InstallerDialog::~InstallerDialog() {
 }
 
 int InstallerDialog::OnInitDialog() {
-  SetIcons(kIconGroup);
+  SetIcons(IDI_INSTALLER);
   // The result messages' caption, with the program's version appended.
   SetTitle(moduleFile.FormatVersionTitle(kMessageCaption, instance));
-  SetItemText(kInstallButton, strings.GetString(kInstallString, nullptr));
-  SetItemText(kExitButton, strings.GetString(kExitString, nullptr));
-  separator.Attach(Item(kSeparator));
-  link.Setup(Item(kLink), kMakerSite, kMakerSite, kLinkCursor, 0);
-  titleLabel.Setup(Item(kTitleLabel), "Verdana", 24, 0, 0, StyledLabel::kBold, 0, nullptr, 0);
-  titleLabel.SetText(strings.GetString(kTitleString, nullptr));
-  promptLabel.Setup(Item(kPromptLabel), "Verdana", 16, 0, 0, StyledLabel::kWindowFont, 0, nullptr, 0);
-  promptLabel.SetText(strings.GetString(kPromptString, nullptr));
-  progress.Attach(Item(kProgress));
-  WindowObject::ShowItem(kProgress, 0);
+  SetItemText(IDC_INSTALL, strings.GetString(IDS_INSTALL, nullptr));
+  SetItemText(IDC_EXIT, strings.GetString(IDS_EXIT, nullptr));
+  separator.Attach(Item(IDC_SEPARATOR));
+  link.Setup(Item(IDC_LINK), kMakerSite, kMakerSite, IDR_LINK_CURSOR, 0);
+  titleLabel.Setup(Item(IDC_TITLE), "Verdana", 24, 0, 0, StyledLabel::kBold, 0, nullptr, 0);
+  titleLabel.SetText(strings.GetString(IDS_TITLE, nullptr));
+  promptLabel.Setup(Item(IDC_PROMPT), "Verdana", 16, 0, 0, StyledLabel::kWindowFont, 0, nullptr, 0);
+  promptLabel.SetText(strings.GetString(IDS_PROMPT, nullptr));
+  progress.Attach(Item(IDC_PROGRESS));
+  WindowObject::ShowItem(IDC_PROGRESS, 0);
   return 1;
 }
 
@@ -36,14 +35,14 @@ int InstallerDialog::CanEnd(int) {
 
 BOOL InstallerDialog::OnCommand(int id, WPARAM wParam, LPARAM lParam) {
   switch (id) {
-    case kExitButton:
+    case IDC_EXIT:
       End(0);
       return 1;
-    case kInstallButton:
+    case IDC_INSTALL:
       progress.SetMarquee(kMarqueeInterval);
-      WindowObject::ShowItem(kProgress, 1);
-      EnableItem(kInstallButton, FALSE);
-      EnableItem(kExitButton, FALSE);
+      WindowObject::ShowItem(IDC_PROGRESS, 1);
+      EnableItem(IDC_INSTALL, FALSE);
+      EnableItem(IDC_EXIT, FALSE);
       // A thread that cannot start leaves the buttons disabled and the
       // indicator running until the user closes the window.
       worker.Start(InstallSequence, reinterpret_cast<INT_PTR>(static_cast<InstallOwner*>(this)), 0);

@@ -16,27 +16,6 @@
 #include "ui/separator_line.h"
 #include "ui/styled_label.h"
 
-// Resource and item identifiers of the installer's dialog.
-namespace installer_ids {
-const int kIconGroup = 101;
-const int kDialogTemplate = 102;
-const int kPicture = 104;
-const int kLinkCursor = 105;
-
-const int kExitButton = 1000;
-const int kInstallButton = 1003;
-const int kSeparator = 1004;
-const int kProgress = 1005;
-const int kLink = 1006;
-const int kTitleLabel = 1007;
-const int kPromptLabel = 1008;
-
-const int kInstallString = 1;
-const int kExitString = 2;
-const int kTitleString = 3;
-const int kPromptString = 4;
-}  // namespace installer_ids
-
 // The link's caption and target.
 extern const char kMakerSite[];
 
@@ -59,8 +38,8 @@ class InstallerDialog : public DialogWindow, private InstallOwner {
   int OnInitDialog() override;
   // Releases the separator; always 1.
   int CanEnd(int result) override;
-  // 1000 ("Exit") ends with 0; 1003 ("Install") shows the busy indicator,
-  // disables both buttons and starts the install sequence; others as the base.
+  // IDC_EXIT ends with 0; IDC_INSTALL shows the busy indicator, disables both
+  // buttons and starts the install sequence; others as the base.
   BOOL OnCommand(int id, WPARAM wParam, LPARAM lParam) override;
 
  private:
