@@ -24,7 +24,7 @@ int InstallerDialog::OnInitDialog() {
   promptLabel.Setup(Item(IDC_PROMPT), "Verdana", 16, 0, 0, StyledLabel::kWindowFont, 0, nullptr, 0);
   promptLabel.SetText(strings.GetString(IDS_PROMPT, nullptr));
   progress.Attach(Item(IDC_PROGRESS));
-  WindowObject::ShowItem(IDC_PROGRESS, 0);
+  ShowItem(IDC_PROGRESS, 0);
   return 1;
 }
 
@@ -40,34 +40,38 @@ BOOL InstallerDialog::OnCommand(int id, WPARAM wParam, LPARAM lParam) {
       return 1;
     case IDC_INSTALL:
       progress.SetMarquee(kMarqueeInterval);
-      WindowObject::ShowItem(IDC_PROGRESS, 1);
+      ShowItem(IDC_PROGRESS, 1);
       EnableItem(IDC_INSTALL, FALSE);
       EnableItem(IDC_EXIT, FALSE);
       // A thread that cannot start leaves the buttons disabled and the
       // indicator running until the user closes the window.
-      worker.Start(InstallSequence, reinterpret_cast<INT_PTR>(static_cast<InstallOwner*>(this)), 0);
+      worker.Start(InstallSequence,
+                   reinterpret_cast<INT_PTR>(static_cast<InstallOwner*>(&sequenceOwner)), 0);
       return 1;
     default:
       return DialogWindow::OnCommand(id, wParam, lParam);
   }
 }
 
-HWND InstallerDialog::OwnerWindow() { return Window(); }
+HWND InstallerDialog::SequenceOwner::OwnerWindow() { return dialog.Window(); }
 
-int InstallerDialog::GetModuleDirectory(HMODULE module, char* path) {
+int InstallerDialog::SequenceOwner::GetModuleDirectory(HMODULE module, char* path) {
   return ModuleFile::GetModuleDirectory(module, path);
 }
 
-void InstallerDialog::ShowItem(int id, int show) {
+void InstallerDialog::SequenceOwner::ShowItem(int id, int show) {
   // The window operation shows only for exactly 1.
-  WindowObject::ShowItem(id, show ? 1 : 0);
+  dialog.ShowItem(id, show ? 1 : 0);
 }
 
-void InstallerDialog::SetMarquee(int on) { progress.SetMarquee(on ? kMarqueeInterval : 0); }
+void InstallerDialog::SequenceOwner::SetMarquee(int on) {
+  dialog.progress.SetMarquee(on ? kMarqueeInterval : 0);
+}
 
-int InstallerDialog::ShowMessage(UINT style, const char* caption, const char* text) {
+int InstallerDialog::SequenceOwner::ShowMessage(UINT style, const char* caption,
+                                                const char* text) {
   // The text is shown as given, never read as a format.
-  return WindowObject::ShowMessage(style, caption, "%s", text);
+  return dialog.ShowMessage(style, caption, "%s", text);
 }
 
-void InstallerDialog::Close() { DialogWindow::Close(); }
+void InstallerDialog::SequenceOwner::Close() { dialog.Close(); }

@@ -19,15 +19,15 @@
 // The link's caption and target.
 extern const char kMakerSite[];
 
-// Runs on the main thread (modal loop) except the InstallOwner operations,
-// which the install sequence calls from the worker thread; each of those acts
-// through window calls or sent messages handled by the main thread.
-class InstallerDialog : public DialogWindow, private InstallOwner {
+// Runs on the main thread (modal loop); the install sequence reaches it from
+// the worker thread through its SequenceOwner, whose operations act through
+// window calls or sent messages handled by the main thread.
+class InstallerDialog : public DialogWindow {
  public:
   // Milliseconds per step of the busy indicator.
   static const int kMarqueeInterval = 60;
 
-  InstallerDialog() {}
+  InstallerDialog() : sequenceOwner(*this) {}
   // Stops a worker that still runs (ending the install sequence wherever it
   // is) before anything else it may use is destroyed.
   ~InstallerDialog() override;
@@ -43,12 +43,20 @@ class InstallerDialog : public DialogWindow, private InstallOwner {
   BOOL OnCommand(int id, WPARAM wParam, LPARAM lParam) override;
 
  private:
-  HWND OwnerWindow() override;
-  int GetModuleDirectory(HMODULE module, char* path) override;
-  void ShowItem(int id, int show) override;
-  void SetMarquee(int on) override;
-  int ShowMessage(UINT style, const char* caption, const char* text) override;
-  void Close() override;
+  // The install sequence's view of the dialog: each operation forwarded to it.
+  class SequenceOwner : public InstallOwner {
+   public:
+    explicit SequenceOwner(InstallerDialog& owner) : dialog(owner) {}
+    HWND OwnerWindow() override;
+    int GetModuleDirectory(HMODULE module, char* path) override;
+    void ShowItem(int id, int show) override;
+    void SetMarquee(int on) override;
+    int ShowMessage(UINT style, const char* caption, const char* text) override;
+    void Close() override;
+
+   private:
+    InstallerDialog& dialog;
+  };
 
   ModuleFile moduleFile;
   ResourceStrings strings;
@@ -57,6 +65,7 @@ class InstallerDialog : public DialogWindow, private InstallOwner {
   StyledLabel titleLabel;
   StyledLabel promptLabel;
   ProgressMarquee progress;
+  SequenceOwner sequenceOwner;
   WorkerThread worker;
 };
 
