@@ -242,8 +242,8 @@ void Hyperlink::ShowHoverCursor() {
   SetCursor(LoadCursorA(module, MAKEINTRESOURCEA(cursorId)));
 }
 
-void Hyperlink::Activate(int kind) {
-  if (kind == kButtonDown) return;
+void Hyperlink::Activate(ActivationKind kind) {
+  if (kind == ActivationKind::kButtonDown) return;
   if (flags & kNotifyParent) {
     SendMessageA(GetParent(window), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), 0),
                  reinterpret_cast<LPARAM>(window));
@@ -315,8 +315,8 @@ int Hyperlink::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         SetCursor(LoadCursorA(nullptr, IDC_ARROW));
       return 1;
     case WM_KEYUP:
-      if (wParam == VK_RETURN) Activate(kEnter);
-      if (wParam == VK_SPACE) Activate(kSpace);
+      if (wParam == VK_RETURN) Activate(ActivationKind::kEnter);
+      if (wParam == VK_SPACE) Activate(ActivationKind::kSpace);
       return 1;
     case WM_MOUSEMOVE: {
       const int over = CursorOverText(window, textFormat, textExtent, 0);
@@ -334,10 +334,10 @@ int Hyperlink::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
     }
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-      if (flags & kHovering) Activate(kButtonDown);
+      if (flags & kHovering) Activate(ActivationKind::kButtonDown);
       return 1;
     case WM_LBUTTONUP:
-      if (flags & kHovering) Activate(kButtonUp);
+      if (flags & kHovering) Activate(ActivationKind::kButtonUp);
       return 1;
     default:
       return 0;

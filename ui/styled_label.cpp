@@ -180,7 +180,7 @@ void StyledLabel::Invalidate(int refreshBackground) {
   InvalidateControl(window, (flags & kTransparent) != 0, refreshBackground);
 }
 
-void StyledLabel::Notify(int kind) {
+void StyledLabel::Notify(ActivationKind kind) {
   if (callback) callback(kind, 0, userData, this);
 }
 
@@ -248,7 +248,7 @@ int StyledLabel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
     }
     case WM_KEYDOWN:
       if (wParam == VK_RETURN || wParam == VK_SPACE) {
-        Notify(wParam == VK_RETURN ? 4 : 3);
+        Notify(wParam == VK_RETURN ? ActivationKind::kEnter : ActivationKind::kSpace);
         if (flags & kNotifyParent)
           SendMessageA(parent, WM_COMMAND, command, reinterpret_cast<LPARAM>(window));
       }
@@ -272,13 +272,13 @@ int StyledLabel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
       flags |= kPressed;
-      Notify(1);
+      Notify(ActivationKind::kButtonDown);
       Invalidate(1);
       return 1;
     case WM_LBUTTONUP:
       flags &= ~kPressed;
       if (flags & kHovering) {
-        Notify(2);
+        Notify(ActivationKind::kButtonUp);
         if (flags & kNotifyParent)
           SendMessageA(parent, WM_COMMAND, command, reinterpret_cast<LPARAM>(window));
       }

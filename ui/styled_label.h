@@ -9,14 +9,15 @@
 
 #include "base/critical_section_lock.h"
 #include "base/text_string.h"
+#include "ui/activation_kind.h"
 #include "ui/mouse_leave_tracker.h"
 #include "ui/subclass_hook.h"
 
 class StyledLabel;
 
-// Called with the activation kind (1 button down, 2 button up while
-// hovering, 3 Space, 4 Enter), 0, the user data and the label.
-typedef void (*LabelCallback)(int kind, int reserved, LONG_PTR userData, StyledLabel* label);
+// Called with the activation kind, 0, the user data and the label.
+typedef void (*LabelCallback)(ActivationKind kind, int reserved, LONG_PTR userData,
+                              StyledLabel* label);
 
 // Answers whether a face exists; the platform's answer is FontExists.
 typedef int (*FaceProbe)(const char* face, void* context);
@@ -95,7 +96,7 @@ class StyledLabel {
   void CreateLabelFont();
   void Measure();
   void Invalidate(int refreshBackground);
-  void Notify(int kind);
+  void Notify(ActivationKind kind);
   void SetHoverCursor(int hovering);
   void Release();
 
