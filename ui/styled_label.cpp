@@ -83,22 +83,20 @@ void StyledLabel::SetFace(const char* faces, int refresh) {
   if (refresh) Invalidate(0);
 }
 
-void StyledLabel::Setup(HWND target, const char* faces, int fontHeight, COLORREF colour,
-                        COLORREF hover, DWORD options, int cursor, LabelCallback notify,
-                        LONG_PTR data) {
+void StyledLabel::Setup(HWND target, const Settings& settings) {
   Release();
-  height = fontHeight;
-  textColour = colour;
-  hoverColour = hover;
-  flags = options & ~static_cast<DWORD>(kHovering);
-  callback = notify;
+  height = settings.height;
+  textColour = settings.textColour;
+  hoverColour = settings.hoverColour;
+  flags = settings.options & ~static_cast<DWORD>(kHovering);
+  callback = settings.callback;
   window = target;
-  userData = data;
-  cursorId = cursor;
+  userData = settings.userData;
+  cursorId = settings.cursorId;
   lock.Init();
   const LONG style = GetWindowLongA(window, GWL_STYLE);
   if (!(style & WS_TABSTOP)) flags |= kNoTabStop;
-  SetFace(faces, 0);
+  SetFace(settings.faces, 0);
 
   const int length = GetWindowTextLengthA(window);
   text.SetCapacity(length + 1);
