@@ -7,7 +7,7 @@
 #include "base/registry_key.h"
 #include "sysinfo/os_kind.h"
 #include "ui/dialog_font.h"
-#include "ui/text_band.h"
+#include "ui/drawn_text.h"
 
 namespace {
 
@@ -21,6 +21,15 @@ void CopyBounded(char* buffer, int size, const char* text) {
     memcpy(buffer, text, length);
   }
   buffer[length] = '\0';
+}
+
+// "%u,%u,%u" into a colour, each number cut to 8 bits; 1 when all three were
+// read, otherwise 0 and `colour` untouched.
+int ParseColourTriple(const char* text, COLORREF* colour) {
+  unsigned red = 0, green = 0, blue = 0;
+  if (!text || sscanf(text, "%u,%u,%u", &red, &green, &blue) != 3) return 0;
+  *colour = RGB(red & 0xFF, green & 0xFF, blue & 0xFF);
+  return 1;
 }
 
 int ReadString(const RegistryKey& key, const char* name, char* value) {

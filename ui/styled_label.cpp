@@ -3,7 +3,7 @@
 #include <string.h>
 
 #include "ui/dialog_font.h"
-#include "ui/text_band.h"
+#include "ui/drawn_text.h"
 
 namespace {
 
