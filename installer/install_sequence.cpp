@@ -9,6 +9,7 @@
 #include "base/text_string.h"
 #include "base/worker_thread.h"
 #include "devsetup/device_setup.h"
+#include "installer/resource_ids.h"
 
 const char kStagingFolderName[] = "Tarnvik DVB-T Driver\\";
 const char* const kStagedFiles[] = {"RTL2831UBDA.inf", "RTL2831UBDA.sys", "RTL2831UUSB.sys",
@@ -128,7 +129,7 @@ int InstallSequence(INT_PTR ownerArgument, INT_PTR) {
     setup.Unbind();
   }
 
-  owner->ShowItem(kProgressItem, 0);
+  owner->ShowItem(IDC_PROGRESS, 0);
   owner->SetMarquee(0);
   owner->ShowMessage(kMessageStyle, kMessageCaption, ResultText(succeeded, deviceUpdated));
   owner->Close();

@@ -20,7 +20,6 @@ extern const char kInstalledText[];
 extern const char kPreInstalledText[];
 extern const char kFailedText[];
 const UINT kMessageStyle = MB_OK | MB_ICONEXCLAMATION;  // 0x30, for every outcome
-const int kProgressItem = 1005;
 
 // The message for the outcome of a run.
 const char* ResultText(int succeeded, int deviceUpdated);
@@ -36,8 +35,8 @@ const char* ResultText(int succeeded, int deviceUpdated);
 //     updates the driver of present devices for both hardware IDs (the second
 //     whatever the first gave), pre-installs the staged INF, removes both
 //     stale device keys when no device was updated, and unbinds;
-//  3. hides the progress item, stops the busy indicator, shows the one result
-//     message and closes the window.
+//  3. hides the progress item (IDC_PROGRESS), stops the busy indicator,
+//     shows the one result message and closes the window.
 // A temporary path that does not fit leaves the staging folder relative to
 // the current folder; a program folder that cannot be had (the owner fails,
 // or its path does not fit) is empty, so the copies take bare file names.

@@ -1,8 +1,7 @@
 #include "installer/installer_dialog.h"
 
 #include "installer/install_sequence.h"
-
-using namespace installer_ids;
+#include "installer/resource_ids.h"
 
 const char kMakerSite[] = "www.tarnvik.example";
 
@@ -13,19 +12,27 @@ InstallerDialog::~InstallerDialog() {
 }
 
 int InstallerDialog::OnInitDialog() {
-  SetIcons(kIconGroup);
+  SetIcons(IDI_INSTALLER);
   // The result messages' caption, with the program's version appended.
   SetTitle(moduleFile.FormatVersionTitle(kMessageCaption, instance));
-  SetItemText(kInstallButton, strings.GetString(kInstallString, nullptr));
-  SetItemText(kExitButton, strings.GetString(kExitString, nullptr));
-  separator.Attach(Item(kSeparator));
-  link.Setup(Item(kLink), kMakerSite, kMakerSite, kLinkCursor, 0);
-  titleLabel.Setup(Item(kTitleLabel), "Verdana", 24, 0, 0, StyledLabel::kBold, 0, nullptr, 0);
-  titleLabel.SetText(strings.GetString(kTitleString, nullptr));
-  promptLabel.Setup(Item(kPromptLabel), "Verdana", 16, 0, 0, StyledLabel::kWindowFont, 0, nullptr, 0);
-  promptLabel.SetText(strings.GetString(kPromptString, nullptr));
-  progress.Attach(Item(kProgress));
-  WindowObject::ShowItem(kProgress, 0);
+  SetItemText(IDC_INSTALL, strings.GetString(IDS_INSTALL, nullptr));
+  SetItemText(IDC_EXIT, strings.GetString(IDS_EXIT, nullptr));
+  separator.Attach(Item(IDC_SEPARATOR));
+  link.Setup(Item(IDC_LINK), kMakerSite, kMakerSite, IDR_LINK_CURSOR, 0);
+  StyledLabel::Settings title;
+  title.faces = "Verdana";
+  title.height = 24;
+  title.options = StyledLabel::kBold;
+  titleLabel.Setup(Item(IDC_TITLE), title);
+  titleLabel.SetText(strings.GetString(IDS_TITLE, nullptr));
+  StyledLabel::Settings prompt;
+  prompt.faces = "Verdana";
+  prompt.height = 16;
+  prompt.options = StyledLabel::kWindowFont;
+  promptLabel.Setup(Item(IDC_PROMPT), prompt);
+  promptLabel.SetText(strings.GetString(IDS_PROMPT, nullptr));
+  progress.Attach(Item(IDC_PROGRESS));
+  ShowItem(IDC_PROGRESS, 0);
   return 1;
 }
 
@@ -36,39 +43,43 @@ int InstallerDialog::CanEnd(int) {
 
 BOOL InstallerDialog::OnCommand(int id, WPARAM wParam, LPARAM lParam) {
   switch (id) {
-    case kExitButton:
+    case IDC_EXIT:
       End(0);
       return 1;
-    case kInstallButton:
+    case IDC_INSTALL:
       progress.SetMarquee(kMarqueeInterval);
-      WindowObject::ShowItem(kProgress, 1);
-      EnableItem(kInstallButton, FALSE);
-      EnableItem(kExitButton, FALSE);
+      ShowItem(IDC_PROGRESS, 1);
+      EnableItem(IDC_INSTALL, FALSE);
+      EnableItem(IDC_EXIT, FALSE);
       // A thread that cannot start leaves the buttons disabled and the
       // indicator running until the user closes the window.
-      worker.Start(InstallSequence, reinterpret_cast<INT_PTR>(static_cast<InstallOwner*>(this)), 0);
+      worker.Start(InstallSequence,
+                   reinterpret_cast<INT_PTR>(static_cast<InstallOwner*>(&sequenceOwner)), 0);
       return 1;
     default:
       return DialogWindow::OnCommand(id, wParam, lParam);
   }
 }
 
-HWND InstallerDialog::OwnerWindow() { return Window(); }
+HWND InstallerDialog::SequenceOwner::OwnerWindow() { return dialog.Window(); }
 
-int InstallerDialog::GetModuleDirectory(HMODULE module, char* path) {
+int InstallerDialog::SequenceOwner::GetModuleDirectory(HMODULE module, char* path) {
   return ModuleFile::GetModuleDirectory(module, path);
 }
 
-void InstallerDialog::ShowItem(int id, int show) {
+void InstallerDialog::SequenceOwner::ShowItem(int id, int show) {
   // The window operation shows only for exactly 1.
-  WindowObject::ShowItem(id, show ? 1 : 0);
+  dialog.ShowItem(id, show ? 1 : 0);
 }
 
-void InstallerDialog::SetMarquee(int on) { progress.SetMarquee(on ? kMarqueeInterval : 0); }
+void InstallerDialog::SequenceOwner::SetMarquee(int on) {
+  dialog.progress.SetMarquee(on ? kMarqueeInterval : 0);
+}
 
-int InstallerDialog::ShowMessage(UINT style, const char* caption, const char* text) {
+int InstallerDialog::SequenceOwner::ShowMessage(UINT style, const char* caption,
+                                                const char* text) {
   // The text is shown as given, never read as a format.
-  return WindowObject::ShowMessage(style, caption, "%s", text);
+  return dialog.ShowMessage(style, caption, "%s", text);
 }
 
-void InstallerDialog::Close() { DialogWindow::Close(); }
+void InstallerDialog::SequenceOwner::Close() { dialog.Close(); }

@@ -16,39 +16,18 @@
 #include "ui/separator_line.h"
 #include "ui/styled_label.h"
 
-// Resource and item identifiers of the installer's dialog.
-namespace installer_ids {
-const int kIconGroup = 101;
-const int kDialogTemplate = 102;
-const int kPicture = 104;
-const int kLinkCursor = 105;
-
-const int kExitButton = 1000;
-const int kInstallButton = 1003;
-const int kSeparator = 1004;
-const int kProgress = 1005;
-const int kLink = 1006;
-const int kTitleLabel = 1007;
-const int kPromptLabel = 1008;
-
-const int kInstallString = 1;
-const int kExitString = 2;
-const int kTitleString = 3;
-const int kPromptString = 4;
-}  // namespace installer_ids
-
 // The link's caption and target.
 extern const char kMakerSite[];
 
-// Runs on the main thread (modal loop) except the InstallOwner operations,
-// which the install sequence calls from the worker thread; each of those acts
-// through window calls or sent messages handled by the main thread.
-class InstallerDialog : public DialogWindow, private InstallOwner {
+// Runs on the main thread (modal loop); the install sequence reaches it from
+// the worker thread through its SequenceOwner, whose operations act through
+// window calls or sent messages handled by the main thread.
+class InstallerDialog : public DialogWindow {
  public:
   // Milliseconds per step of the busy indicator.
   static const int kMarqueeInterval = 60;
 
-  InstallerDialog() {}
+  InstallerDialog() : sequenceOwner(*this) {}
   // Stops a worker that still runs (ending the install sequence wherever it
   // is) before anything else it may use is destroyed.
   ~InstallerDialog() override;
@@ -59,17 +38,25 @@ class InstallerDialog : public DialogWindow, private InstallOwner {
   int OnInitDialog() override;
   // Releases the separator; always 1.
   int CanEnd(int result) override;
-  // 1000 ("Exit") ends with 0; 1003 ("Install") shows the busy indicator,
-  // disables both buttons and starts the install sequence; others as the base.
+  // IDC_EXIT ends with 0; IDC_INSTALL shows the busy indicator, disables both
+  // buttons and starts the install sequence; others as the base.
   BOOL OnCommand(int id, WPARAM wParam, LPARAM lParam) override;
 
  private:
-  HWND OwnerWindow() override;
-  int GetModuleDirectory(HMODULE module, char* path) override;
-  void ShowItem(int id, int show) override;
-  void SetMarquee(int on) override;
-  int ShowMessage(UINT style, const char* caption, const char* text) override;
-  void Close() override;
+  // The install sequence's view of the dialog: each operation forwarded to it.
+  class SequenceOwner : public InstallOwner {
+   public:
+    explicit SequenceOwner(InstallerDialog& owner) : dialog(owner) {}
+    HWND OwnerWindow() override;
+    int GetModuleDirectory(HMODULE module, char* path) override;
+    void ShowItem(int id, int show) override;
+    void SetMarquee(int on) override;
+    int ShowMessage(UINT style, const char* caption, const char* text) override;
+    void Close() override;
+
+   private:
+    InstallerDialog& dialog;
+  };
 
   ModuleFile moduleFile;
   ResourceStrings strings;
@@ -78,6 +65,7 @@ class InstallerDialog : public DialogWindow, private InstallOwner {
   StyledLabel titleLabel;
   StyledLabel promptLabel;
   ProgressMarquee progress;
+  SequenceOwner sequenceOwner;
   WorkerThread worker;
 };
 

@@ -3,6 +3,7 @@
 #include "crash/crash_reporter.h"
 #include "installer/installer_rules.h"
 #include "installer/installer_dialog.h"
+#include "installer/resource_ids.h"
 
 // Constructed before every other static object, so that their construction
 // is covered too.
@@ -13,5 +14,5 @@ CrashReporter crashReporter __attribute__((init_priority(101)))(kInstallerCrashR
 InstallerDialog installerDialog __attribute__((init_priority(102)));
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  return static_cast<int>(installerDialog.RunModal(instance, installer_ids::kDialogTemplate, 0));
+  return static_cast<int>(installerDialog.RunModal(instance, IDD_INSTALLER, 0));
 }

@@ -7,7 +7,7 @@
 #include "base/registry_key.h"
 #include "base/os_kind.h"
 #include "ui/dialog_font.h"
-#include "ui/text_band.h"
+#include "ui/drawn_text.h"
 
 namespace {
 
@@ -21,6 +21,15 @@ void CopyBounded(char* buffer, int size, const char* text) {
     memcpy(buffer, text, length);
   }
   buffer[length] = '\0';
+}
+
+// "%u,%u,%u" into a colour, each number cut to 8 bits; 1 when all three were
+// read, otherwise 0 and `colour` untouched.
+int ParseColourTriple(const char* text, COLORREF* colour) {
+  unsigned red = 0, green = 0, blue = 0;
+  if (!text || sscanf(text, "%u,%u,%u", &red, &green, &blue) != 3) return 0;
+  *colour = RGB(red & 0xFF, green & 0xFF, blue & 0xFF);
+  return 1;
 }
 
 int ReadString(const RegistryKey& key, const char* name, char* value) {
@@ -242,8 +251,8 @@ void Hyperlink::ShowHoverCursor() {
   SetCursor(LoadCursorA(module, MAKEINTRESOURCEA(cursorId)));
 }
 
-void Hyperlink::Activate(int kind) {
-  if (kind == kButtonDown) return;
+void Hyperlink::Activate(ActivationKind kind) {
+  if (kind == ActivationKind::kButtonDown) return;
   if (flags & kNotifyParent) {
     SendMessageA(GetParent(window), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), 0),
                  reinterpret_cast<LPARAM>(window));
@@ -315,8 +324,8 @@ int Hyperlink::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         SetCursor(LoadCursorA(nullptr, IDC_ARROW));
       return 1;
     case WM_KEYUP:
-      if (wParam == VK_RETURN) Activate(kEnter);
-      if (wParam == VK_SPACE) Activate(kSpace);
+      if (wParam == VK_RETURN) Activate(ActivationKind::kEnter);
+      if (wParam == VK_SPACE) Activate(ActivationKind::kSpace);
       return 1;
     case WM_MOUSEMOVE: {
       const int over = CursorOverText(window, textFormat, textExtent, 0);
@@ -334,10 +343,10 @@ int Hyperlink::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
     }
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-      if (flags & kHovering) Activate(kButtonDown);
+      if (flags & kHovering) Activate(ActivationKind::kButtonDown);
       return 1;
     case WM_LBUTTONUP:
-      if (flags & kHovering) Activate(kButtonUp);
+      if (flags & kHovering) Activate(ActivationKind::kButtonUp);
       return 1;
     default:
       return 0;

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include "base/text_string.h"
+#include "ui/activation_kind.h"
 #include "ui/mouse_leave_tracker.h"
 #include "ui/subclass_hook.h"
 #include "ui/theme_data.h"
@@ -35,8 +36,6 @@ class Hyperlink {
   };
   // Underline modes.
   enum Underline { kNever = 0, kWhileHovering = 1, kAlways = 2 };
-  // Activation kinds.
-  enum Activation { kButtonDown = 1, kEnter = 2, kSpace = 3, kButtonUp = 4 };
   // Room for the target, terminator included; longer targets are cut.
   static const int kTargetSize = 260;
 
@@ -56,7 +55,7 @@ class Hyperlink {
 
   // Opens the target (or notifies the parent with kNotifyParent); a button
   // down does nothing, as does an empty target.
-  void Activate(int kind);
+  void Activate(ActivationKind kind);
 
   DWORD Flags() const { return flags; }
   COLORREF LinkColour() const { return linkColour; }

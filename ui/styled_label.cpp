@@ -3,7 +3,7 @@
 #include <string.h>
 
 #include "ui/dialog_font.h"
-#include "ui/text_band.h"
+#include "ui/drawn_text.h"
 
 namespace {
 
@@ -83,22 +83,20 @@ void StyledLabel::SetFace(const char* faces, int refresh) {
   if (refresh) Invalidate(0);
 }
 
-void StyledLabel::Setup(HWND target, const char* faces, int fontHeight, COLORREF colour,
-                        COLORREF hover, DWORD options, int cursor, LabelCallback notify,
-                        LONG_PTR data) {
+void StyledLabel::Setup(HWND target, const Settings& settings) {
   Release();
-  height = fontHeight;
-  textColour = colour;
-  hoverColour = hover;
-  flags = options & ~static_cast<DWORD>(kHovering);
-  callback = notify;
+  height = settings.height;
+  textColour = settings.textColour;
+  hoverColour = settings.hoverColour;
+  flags = settings.options & ~static_cast<DWORD>(kHovering);
+  callback = settings.callback;
   window = target;
-  userData = data;
-  cursorId = cursor;
+  userData = settings.userData;
+  cursorId = settings.cursorId;
   lock.Init();
   const LONG style = GetWindowLongA(window, GWL_STYLE);
   if (!(style & WS_TABSTOP)) flags |= kNoTabStop;
-  SetFace(faces, 0);
+  SetFace(settings.faces, 0);
 
   const int length = GetWindowTextLengthA(window);
   text.SetCapacity(length + 1);
@@ -180,7 +178,7 @@ void StyledLabel::Invalidate(int refreshBackground) {
   InvalidateControl(window, (flags & kTransparent) != 0, refreshBackground);
 }
 
-void StyledLabel::Notify(int kind) {
+void StyledLabel::Notify(ActivationKind kind) {
   if (callback) callback(kind, 0, userData, this);
 }
 
@@ -248,7 +246,7 @@ int StyledLabel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
     }
     case WM_KEYDOWN:
       if (wParam == VK_RETURN || wParam == VK_SPACE) {
-        Notify(wParam == VK_RETURN ? 4 : 3);
+        Notify(wParam == VK_RETURN ? ActivationKind::kEnter : ActivationKind::kSpace);
         if (flags & kNotifyParent)
           SendMessageA(parent, WM_COMMAND, command, reinterpret_cast<LPARAM>(window));
       }
@@ -272,13 +270,13 @@ int StyledLabel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
       flags |= kPressed;
-      Notify(1);
+      Notify(ActivationKind::kButtonDown);
       Invalidate(1);
       return 1;
     case WM_LBUTTONUP:
       flags &= ~kPressed;
       if (flags & kHovering) {
-        Notify(2);
+        Notify(ActivationKind::kButtonUp);
         if (flags & kNotifyParent)
           SendMessageA(parent, WM_COMMAND, command, reinterpret_cast<LPARAM>(window));
       }

@@ -9,14 +9,15 @@
 
 #include "base/critical_section_lock.h"
 #include "base/text_string.h"
+#include "ui/activation_kind.h"
 #include "ui/mouse_leave_tracker.h"
 #include "ui/subclass_hook.h"
 
 class StyledLabel;
 
-// Called with the activation kind (1 button down, 2 button up while
-// hovering, 3 Space, 4 Enter), 0, the user data and the label.
-typedef void (*LabelCallback)(int kind, int reserved, LONG_PTR userData, StyledLabel* label);
+// Called with the activation kind, 0, the user data and the label.
+typedef void (*LabelCallback)(ActivationKind kind, int reserved, LONG_PTR userData,
+                              StyledLabel* label);
 
 // Answers whether a face exists; the platform's answer is FontExists.
 typedef int (*FaceProbe)(const char* face, void* context);
@@ -63,17 +64,27 @@ class StyledLabel {
   // Colour of the single and double frames.
   static const COLORREF kFrameColour = 0x808080;
 
+  // What Setup takes; the defaults draw black text in the default faces at
+  // the height that fits, with no options.
+  struct Settings {
+    const char* faces = nullptr;  // list for ResolveFace; null: its default
+    int height = 0;               // 0 fits the font to the control
+    COLORREF textColour = 0;
+    COLORREF hoverColour = 0;     // with kInteractive, while hovering
+    DWORD options = 0;            // Flag bits
+    int cursorId = 0;             // shown while hovering (see kSystemCursor); 0: arrow
+    LabelCallback callback = nullptr;
+    LONG_PTR userData = 0;        // handed to the callback
+  };
+
   StyledLabel();
   ~StyledLabel();
   StyledLabel(const StyledLabel&) = delete;
   StyledLabel& operator=(const StyledLabel&) = delete;
 
   // Takes over static control `target`: its window text becomes the label's
-  // text and the window's own text becomes "". `faces` may be null; a
-  // `height` of 0 fits the font to the control.
-  void Setup(HWND target, const char* faces, int height, COLORREF textColour,
-             COLORREF hoverColour, DWORD options, int cursorId, LabelCallback callback,
-             LONG_PTR userData);
+  // text and the window's own text becomes "".
+  void Setup(HWND target, const Settings& settings);
   // Replaces the text under the label's lock; with kRefitOnSetText the font
   // is fitted anew, else only the extent is measured. Any thread.
   void SetText(const char* text);
@@ -95,7 +106,7 @@ class StyledLabel {
   void CreateLabelFont();
   void Measure();
   void Invalidate(int refreshBackground);
-  void Notify(int kind);
+  void Notify(ActivationKind kind);
   void SetHoverCursor(int hovering);
   void Release();
 

@@ -1,15 +1,8 @@
 #include "ui/subclass_hook.h"
 
-const char* SubclassPropertyName(DWORD tag, TextString* name) {
-  name->Format("_C_SubClassing_Property_%08X", static_cast<unsigned>(tag));
-  return name->Length() ? name->Buffer() : nullptr;
-}
-
-int SubclassHookBase::AttachAs(DWORD tag, WNDPROC procedure, HWND target,
+int SubclassHookBase::AttachAs(const char* property, WNDPROC procedure, HWND target,
                                SubclassHandler messageHandler, void* messageOwner) {
-  TextString name;
-  const char* property = SubclassPropertyName(tag, &name);
-  if (!property || previous || !IsWindow(target) || GetPropA(target, property)) return 0;
+  if (previous || !IsWindow(target) || GetPropA(target, property)) return 0;
   LONG_PTR before = SetWindowLongPtrA(target, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
   if (!before) return 0;
   window = target;
@@ -24,25 +17,20 @@ int SubclassHookBase::AttachAs(DWORD tag, WNDPROC procedure, HWND target,
   return 1;
 }
 
-int SubclassHookBase::DetachAs(DWORD tag, WNDPROC procedure) {
+int SubclassHookBase::DetachAs(const char* property, WNDPROC procedure) {
   if (!previous) return 0;
-  TextString name;
-  const char* property = SubclassPropertyName(tag, &name);
   // Another procedure installed after ours still calls ours: putting ours
   // back would cut it out of the chain.
   if (GetWindowLongPtrA(window, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(procedure))
     SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-  if (property && GetPropA(window, property) == this) RemovePropA(window, property);
+  if (GetPropA(window, property) == this) RemovePropA(window, property);
   previous = nullptr;
   return 1;
 }
 
-LRESULT SubclassHookBase::Dispatch(DWORD tag, WNDPROC procedure, HWND target, UINT message,
-                                   WPARAM wParam, LPARAM lParam) {
-  TextString name;
-  const char* property = SubclassPropertyName(tag, &name);
-  SubclassHookBase* hook =
-      property ? static_cast<SubclassHookBase*>(GetPropA(target, property)) : nullptr;
+LRESULT SubclassHookBase::Dispatch(const char* property, WNDPROC procedure, HWND target,
+                                   UINT message, WPARAM wParam, LPARAM lParam) {
+  SubclassHookBase* hook = static_cast<SubclassHookBase*>(GetPropA(target, property));
   if (!hook || !hook->previous) {
     // Left in the chain by an out-of-order Detach: skip to the class.
     WNDPROC classProcedure = reinterpret_cast<WNDPROC>(GetClassLongPtrA(target, GCLP_WNDPROC));
@@ -55,7 +43,7 @@ LRESULT SubclassHookBase::Dispatch(DWORD tag, WNDPROC procedure, HWND target, UI
   if (message == WM_NCDESTROY) {
     // The window is going away: its last message always goes on, after the
     // hook has let go of it.
-    hook->DetachAs(tag, procedure);
+    hook->DetachAs(property, procedure);
     return CallWindowProcA(next, target, message, wParam, lParam);
   }
   if (handled == 1) return result;

@@ -6,15 +6,30 @@
 
 #include <windows.h>
 
-#include "base/text_string.h"
-
-// Family tags; the property of a subclassed window is named by formatting
-// "_C_SubClassing_Property_%08X" with the tag.
+// Family tags; the property of a subclassed window is named as printf formats
+// "_C_SubClassing_Property_%08X" with the tag (MakeSubclassPropertyName).
 enum SubclassFamily : DWORD {
   kHyperlinkFamily = 0x6C696E6Bu,    // "link"
   kStyledLabelFamily = 0x73746178u,  // "stax"
   kSeparatorFamily = 0x64697669u,    // "divi"
 };
+
+constexpr char kSubclassPropertyPrefix[] = "_C_SubClassing_Property_";
+
+// A family's property name: the prefix, then the tag in eight upper-case hex
+// digits.
+struct SubclassPropertyName {
+  char text[sizeof(kSubclassPropertyPrefix) + 8];
+};
+
+constexpr SubclassPropertyName MakeSubclassPropertyName(DWORD tag) {
+  SubclassPropertyName name = {};
+  int at = 0;
+  for (; kSubclassPropertyPrefix[at]; ++at) name.text[at] = kSubclassPropertyPrefix[at];
+  for (int shift = 28; shift >= 0; shift -= 4)
+    name.text[at++] = "0123456789ABCDEF"[(tag >> shift) & 0xF];
+  return name;
+}
 
 // A control family's message handler: 1 when it handled the message and
 // stored its result through `result`; any other value passes the message on
@@ -49,10 +64,11 @@ class SubclassHookBase {
   SubclassHookBase() : previous(nullptr), owner(nullptr), handler(nullptr), window(nullptr) {}
   ~SubclassHookBase() {}
 
-  int AttachAs(DWORD tag, WNDPROC procedure, HWND target, SubclassHandler messageHandler,
-               void* messageOwner);
-  int DetachAs(DWORD tag, WNDPROC procedure);
-  static LRESULT Dispatch(DWORD tag, WNDPROC procedure, HWND target, UINT message,
+  // `property` is the family's property name, `procedure` its procedure.
+  int AttachAs(const char* property, WNDPROC procedure, HWND target,
+               SubclassHandler messageHandler, void* messageOwner);
+  int DetachAs(const char* property, WNDPROC procedure);
+  static LRESULT Dispatch(const char* property, WNDPROC procedure, HWND target, UINT message,
                           WPARAM wParam, LPARAM lParam);
 
  private:
@@ -65,25 +81,24 @@ class SubclassHookBase {
 template <DWORD Tag>
 class SubclassHook : public SubclassHookBase {
  public:
+  // The family's property name, made once, by the compiler.
+  static constexpr SubclassPropertyName kPropertyName = MakeSubclassPropertyName(Tag);
+
   SubclassHook() {}
 
   // 1 attached; 0 refused (the window already has this family's property,
   // or the hook is attached already).
   int Attach(HWND target, SubclassHandler messageHandler, void* messageOwner) {
-    return AttachAs(Tag, &Procedure, target, messageHandler, messageOwner);
+    return AttachAs(kPropertyName.text, &Procedure, target, messageHandler, messageOwner);
   }
   // 1 detached; 0 when the hook was not attached (nothing is touched).
-  int Detach() { return DetachAs(Tag, &Procedure); }
+  int Detach() { return DetachAs(kPropertyName.text, &Procedure); }
 
   // The family's window procedure.
   static LRESULT CALLBACK Procedure(HWND target, UINT message, WPARAM wParam, LPARAM lParam) {
-    return Dispatch(Tag, &Procedure, target, message, wParam, lParam);
+    return Dispatch(kPropertyName.text, &Procedure, target, message, wParam, lParam);
   }
 };
-
-// Formats the family's property name into `name`; returns its text, or null
-// when the string has no buffer.
-const char* SubclassPropertyName(DWORD tag, TextString* name);
 
 // WM_PAINT (between BeginPaint and EndPaint) and WM_PRINTCLIENT (on the DC
 // it brings) both go to `paint`, so a control draws the same either way.

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "installer/installer_dialog.h"
+#include "installer/resource_ids.h"
 #include "support/test_support.h"
 
 using namespace testing_support;
@@ -57,7 +57,7 @@ std::string ClassName(const std::string& field) {
 }
 
 TEST_F(BuiltProgram, DialogItemsInTabOrder) {
-  const std::string bytes = Resource(RT_DIALOG, installer_ids::kDialogTemplate);
+  const std::string bytes = Resource(RT_DIALOG, IDD_INSTALLER);
   ASSERT_GE(bytes.size(), sizeof(DLGTEMPLATE));
   const DLGTEMPLATE* dialog = reinterpret_cast<const DLGTEMPLATE*>(bytes.data());
   EXPECT_EQ(0x80C808C0u, dialog->style);
@@ -72,9 +72,14 @@ TEST_F(BuiltProgram, DialogItemsInTabOrder) {
     int id;
     const char* className;
     bool tabStop;
-  } expected[] = {{1000, "button", true},  {1003, "button", true},  {-1, "static", false},
-                  {1004, "static", false}, {1007, "static", false}, {1006, "static", false},
-                  {1005, "msctls_progress32", false}, {1008, "static", false}};
+  } expected[] = {{IDC_EXIT, "button", true},
+                  {IDC_INSTALL, "button", true},
+                  {-1, "static", false},
+                  {IDC_SEPARATOR, "static", false},
+                  {IDC_TITLE, "static", false},
+                  {IDC_LINK, "static", false},
+                  {IDC_PROGRESS, "msctls_progress32", false},
+                  {IDC_PROMPT, "static", false}};
   for (int i = 0; i < 8; ++i) {
     SCOPED_TRACE(testing::Message() << "item " << i);
     at = reinterpret_cast<const WORD*>((reinterpret_cast<UINT_PTR>(at) + 3) & ~static_cast<UINT_PTR>(3));
@@ -85,7 +90,7 @@ TEST_F(BuiltProgram, DialogItemsInTabOrder) {
     EXPECT_EQ(expected[i].className, ClassName(ReadField(at)));
     const std::string text = ReadField(at);
     if (expected[i].id == -1) {
-      EXPECT_EQ("#104", text) << "the picture is not bitmap 104";
+      EXPECT_EQ("#" + std::to_string(IDB_PICTURE), text) << "the picture is not its bitmap";
     }
     at += 1 + *at / sizeof(WORD);  // creation data
   }
@@ -122,13 +127,13 @@ TEST_F(BuiltProgram, FileVersionString) {
 }
 
 TEST_F(BuiltProgram, ImagesLoad) {
-  HANDLE small = LoadImageA(module, MAKEINTRESOURCEA(installer_ids::kIconGroup), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR);
+  HANDLE small = LoadImageA(module, MAKEINTRESOURCEA(IDI_INSTALLER), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR);
   EXPECT_TRUE(small) << "icon 101 at 16x16, error " << GetLastError();
   if (small) DestroyIcon(static_cast<HICON>(small));
-  HANDLE picture = LoadImageA(module, MAKEINTRESOURCEA(installer_ids::kPicture), IMAGE_BITMAP, 0, 0, 0);
+  HANDLE picture = LoadImageA(module, MAKEINTRESOURCEA(IDB_PICTURE), IMAGE_BITMAP, 0, 0, 0);
   EXPECT_TRUE(picture) << "bitmap 104";
   if (picture) DeleteObject(picture);
-  HANDLE cursor = LoadImageA(module, MAKEINTRESOURCEA(installer_ids::kLinkCursor), IMAGE_CURSOR, 0, 0, 0);
+  HANDLE cursor = LoadImageA(module, MAKEINTRESOURCEA(IDR_LINK_CURSOR), IMAGE_CURSOR, 0, 0, 0);
   EXPECT_TRUE(cursor) << "cursor 105";
   if (cursor) DestroyCursor(static_cast<HCURSOR>(cursor));
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "fakes/fake_folder.h"
+#include "installer/resource_ids.h"
 #include "support/test_support.h"
 
 using namespace testing_support;
@@ -128,7 +129,8 @@ std::string CopyLine(const std::string& inf) {
 std::vector<std::string> OwnerLines(bool staged, const char* message) {
   std::vector<std::string> lines = {"GetModuleDirectory"};
   if (staged) lines.push_back("OwnerWindow");
-  lines.insert(lines.end(), {"ShowItem 1005 0", "SetMarquee 0", message, "Close", "exit 0"});
+  lines.insert(lines.end(), {"ShowItem " + std::to_string(IDC_PROGRESS) + " 0", "SetMarquee 0", message,
+                            "Close", "exit 0"});
   return lines;
 }
 

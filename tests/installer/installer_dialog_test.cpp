@@ -1,7 +1,7 @@
 // Drives the built Bramcot.exe under Wine through its window: a program
 // folder laid out like the install medium, recording fakes of the platform's
 // device-installation libraries, and window messages from this process.
-#include "installer/installer_dialog.h"
+#include <windows.h>
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "fakes/fake_folder.h"
+#include "installer/resource_ids.h"
 #include "support/test_support.h"
 
 using namespace testing_support;
-using namespace installer_ids;
 
 namespace {
 
@@ -282,7 +282,7 @@ class InstallerRun {
 
 bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != 0; }
 bool Visible(HWND dialog, int id) { return IsWindowVisible(GetDlgItem(dialog, id)) != 0; }
-bool Marquee(HWND dialog) { return (GetWindowLongA(GetDlgItem(dialog, kProgress), GWL_STYLE) & PBS_MARQUEE) != 0; }
+bool Marquee(HWND dialog) { return (GetWindowLongA(GetDlgItem(dialog, IDC_PROGRESS), GWL_STYLE) & PBS_MARQUEE) != 0; }
 
 void Press(HWND dialog, int id) {
   PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
@@ -296,30 +296,30 @@ TEST(InstallerDialog, WindowBeforeAndWhileInstalling) {
   HWND dialog = FindTopLevel(kTitle);
   ASSERT_TRUE(dialog) << "no window titled " << kTitle;
 
-  EXPECT_EQ("Install", WindowText(GetDlgItem(dialog, kInstallButton)));
-  EXPECT_EQ("Exit", WindowText(GetDlgItem(dialog, kExitButton)));
+  EXPECT_EQ("Install", WindowText(GetDlgItem(dialog, IDC_INSTALL)));
+  EXPECT_EQ("Exit", WindowText(GetDlgItem(dialog, IDC_EXIT)));
   // The labels draw their texts themselves (read them in the screenshot);
   // the controls' own texts are cleared once the labels take them over.
   Sleep(300);  // let the window paint before it is captured
-  for (int id : {kTitleLabel, kPromptLabel, kLink}) {
+  for (int id : {IDC_TITLE, IDC_PROMPT, IDC_LINK}) {
     SCOPED_TRACE(testing::Message() << "item " << id);
     EXPECT_EQ("", WindowText(GetDlgItem(dialog, id)));
     EXPECT_GT(ScreenImage(GetDlgItem(dialog, id)).DarkPixels(), 20) << "nothing drawn";
   }
-  EXPECT_FALSE(Visible(dialog, kProgress));
-  EXPECT_TRUE(Enabled(dialog, kInstallButton));
-  EXPECT_TRUE(Enabled(dialog, kExitButton));
+  EXPECT_FALSE(Visible(dialog, IDC_PROGRESS));
+  EXPECT_TRUE(Enabled(dialog, IDC_INSTALL));
+  EXPECT_TRUE(Enabled(dialog, IDC_EXIT));
   EXPECT_TRUE(ScreenImage(dialog).SavePng("installer_dialog")) << "no screenshot written";
 
-  Press(dialog, kInstallButton);
+  Press(dialog, IDC_INSTALL);
   ASSERT_TRUE(run.WaitEntered(20000)) << "the install sequence never reached the device installer";
   // Held inside the device installer: busy, both buttons off.
   for (int look = 0; look < 3; ++look, Sleep(150)) {
     SCOPED_TRACE(testing::Message() << "look " << look);
-    EXPECT_TRUE(Visible(dialog, kProgress));
+    EXPECT_TRUE(Visible(dialog, IDC_PROGRESS));
     EXPECT_TRUE(Marquee(dialog));
-    EXPECT_FALSE(Enabled(dialog, kInstallButton));
-    EXPECT_FALSE(Enabled(dialog, kExitButton));
+    EXPECT_FALSE(Enabled(dialog, IDC_INSTALL));
+    EXPECT_FALSE(Enabled(dialog, IDC_EXIT));
   }
   EXPECT_EQ(nullptr, FindWindowA("#32770", kCaption)) << "the result appeared while the device installer held";
   run.Release();
@@ -328,9 +328,9 @@ TEST(InstallerDialog, WindowBeforeAndWhileInstalling) {
   ASSERT_TRUE(box) << "no result message";
   EXPECT_EQ(dialog, GetWindow(box, GW_OWNER));
   // The buttons stay off and the busy indicator is gone while the result shows.
-  EXPECT_FALSE(Enabled(dialog, kInstallButton));
-  EXPECT_FALSE(Enabled(dialog, kExitButton));
-  EXPECT_FALSE(Visible(dialog, kProgress));
+  EXPECT_FALSE(Enabled(dialog, IDC_INSTALL));
+  EXPECT_FALSE(Enabled(dialog, IDC_EXIT));
+  EXPECT_FALSE(Visible(dialog, IDC_PROGRESS));
   EXPECT_FALSE(Marquee(dialog));
   const MessageContents contents = ReadMessage(box);
   EXPECT_NE(contents.texts.end(), std::find(contents.texts.begin(), contents.texts.end(), kInstalled));
@@ -368,7 +368,7 @@ TEST(InstallerDialog, Outcomes) {
     run.Start({{"FAKE_NEWDEV_ANSWER", c.newdevAnswer}, {"FAKE_SETUPAPI_ANSWER", "TRUE"}}, false);
     HWND dialog = FindTopLevel(kTitle);
     ASSERT_TRUE(dialog);
-    Press(dialog, kInstallButton);
+    Press(dialog, IDC_INSTALL);
     HWND box = FindTopLevel(kCaption);
     ASSERT_TRUE(box) << "no result message";
     const MessageContents contents = ReadMessage(box);
@@ -388,7 +388,7 @@ enum EndBy { kByExit, kByEscape, kByCloseBox };
 void EndDialog(HWND dialog, EndBy how) {
   switch (how) {
     case kByExit:
-      Press(dialog, kExitButton);
+      Press(dialog, IDC_EXIT);
       break;
     case kByEscape:
       // The dialog manager of the modal loop turns the key into IDCANCEL.
@@ -426,7 +426,7 @@ TEST(InstallerDialog, EndsWhileTheSequenceIsHeld) {
     run.Start({{"FAKE_NEWDEV_ANSWER", "TRUE"}}, true);
     HWND dialog = FindTopLevel(kTitle);
     ASSERT_TRUE(dialog);
-    Press(dialog, kInstallButton);
+    Press(dialog, IDC_INSTALL);
     ASSERT_TRUE(run.WaitEntered(20000));
     const DWORD asked = GetTickCount();
     EndDialog(dialog, how);

@@ -22,7 +22,12 @@ TEST(LinkLabelScreenshotTest, PrintsTheUnderlinedLinkAndTheTitle) {
   HWND site = CreateWindowA("STATIC", "", WS_CHILD | WS_VISIBLE | SS_CENTERIMAGE, 10, 70, 300, 24,
                             dialog, reinterpret_cast<HMENU>(1006), nullptr, nullptr);
   StyledLabel label;
-  label.Setup(title, "Tahoma", 24, RGB(128, 0, 0), 0, StyledLabel::kBold, 0, nullptr, 0);
+  StyledLabel::Settings settings;
+  settings.faces = "Tahoma";
+  settings.height = 24;
+  settings.textColour = RGB(128, 0, 0);
+  settings.options = StyledLabel::kBold;
+  label.Setup(title, settings);
   Hyperlink link;
   link.Setup(site, "www.example.com", "", 0, 0);
   PumpFor(200);

@@ -55,8 +55,7 @@ TEST_F(SeparatorLineTest, WithVisualStylesOffDrawsTheEtchedLineOnTheOriginalEdge
 
   line.Release();
   EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(item, GWLP_WNDPROC)), classProcedure);
-  TextString name;
-  EXPECT_EQ(GetPropA(item, SubclassPropertyName(kSeparatorFamily, &name)), nullptr);
+  EXPECT_EQ(GetPropA(item, SubclassHook<kSeparatorFamily>::kPropertyName.text), nullptr);
   line.Release();
   EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(item, GWLP_WNDPROC)), classProcedure);
 }

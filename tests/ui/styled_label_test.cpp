@@ -48,6 +48,14 @@ TEST(ResolveFaceTest, FirstInstalledFaceOfTheListElseVerdana) {
   }
 }
 
+StyledLabel::Settings LabelSettings(const char* faces, int height, DWORD options = 0) {
+  StyledLabel::Settings settings;
+  settings.faces = faces;
+  settings.height = height;
+  settings.options = options;
+  return settings;
+}
+
 class StyledLabelTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -66,7 +74,7 @@ TEST_F(StyledLabelTest, FacesOfTheListAreLookedUpInTheInstalledFonts) {
   if (!FontExists("Tahoma", DEFAULT_CHARSET, nullptr)) GTEST_SKIP() << "Tahoma is not installed";
   HWND item = MakeStatic("Title", 200, 30);
   StyledLabel label;
-  label.Setup(item, "No Such Face;Tahoma", 16, 0, 0, 0, 0, nullptr, 0);
+  label.Setup(item, LabelSettings("No Such Face;Tahoma", 16));
   EXPECT_STREQ(label.Face(), "Tahoma");
   label.SetFace("No Such Face,Another Missing Face", 0);
   EXPECT_STREQ(label.Face(), "Verdana");
@@ -101,7 +109,7 @@ TEST_F(StyledLabelTest, HeightZeroFitsTheLargestFontThatFits) {
     SCOPED_TRACE("case " + std::to_string(i));
     HWND item = MakeStatic(c.text, c.width, c.height);
     StyledLabel label;
-    label.Setup(item, "Tahoma", 0, 0, 0, 0, 0, nullptr, 0);
+    label.Setup(item, LabelSettings("Tahoma", 0));
     const int chosen = HeightOf(label.Font());
     ASSERT_GE(chosen, 4);
     EXPECT_LE(chosen, c.height);
@@ -130,7 +138,7 @@ TEST_F(StyledLabelTest, RefitOnSetTextOnlyWithItsOption) {
     SCOPED_TRACE("case " + std::to_string(i));
     HWND item = MakeStatic("Short", 200, 30);
     StyledLabel label;
-    label.Setup(item, "Tahoma", 0, 0, 0, kCases[i].options, 0, nullptr, 0);
+    label.Setup(item, LabelSettings("Tahoma", 0, kCases[i].options));
     const int before = HeightOf(label.Font());
     const LONG extentBefore = label.TextExtent().cx;
     label.SetText(kLong);
@@ -146,7 +154,7 @@ TEST_F(StyledLabelTest, RefitOnSetTextOnlyWithItsOption) {
 TEST_F(StyledLabelTest, TakesOverTheWindowTextAndLeavesItEmpty) {
   HWND item = MakeStatic("Install the driver", 200, 30);
   StyledLabel label;
-  label.Setup(item, nullptr, 16, 0, 0, StyledLabel::kBold, 0, nullptr, 0);
+  label.Setup(item, LabelSettings(nullptr, 16, StyledLabel::kBold));
   char buffer[64] = "unchanged";
   GetWindowTextA(item, buffer, sizeof(buffer));
   EXPECT_STREQ(buffer, "");
@@ -179,7 +187,7 @@ DWORD WINAPI ChangeText(void* context) {
 TEST_F(StyledLabelTest, TextChangedFromAnotherThreadIsNeverShownTorn) {
   HWND item = MakeStatic("", 300, 24);
   StyledLabel label;
-  label.Setup(item, "Tahoma", 16, 0, 0, StyledLabel::kWhiteBackground, 0, nullptr, 0);
+  label.Setup(item, LabelSettings("Tahoma", 16, StyledLabel::kWhiteBackground));
   const std::string first(40, 'A');
   const std::string second(220, 'W');
   label.SetText(first.c_str());

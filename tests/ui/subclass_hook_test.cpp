@@ -97,10 +97,8 @@ TEST(SubclassPropertyNameTest, EightUpperCaseHexDigitsOfTheTag) {
       {kSeparatorFamily, "_C_SubClassing_Property_64697669"},
       {0xABC, "_C_SubClassing_Property_00000ABC"},
   };
-  for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
-    TextString name;
-    EXPECT_STREQ(SubclassPropertyName(cases[i].tag, &name), cases[i].name) << "case " << i;
-  }
+  for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i)
+    EXPECT_STREQ(MakeSubclassPropertyName(cases[i].tag).text, cases[i].name) << "case " << i;
 }
 
 TEST_F(SubclassHookTest, SecondAttachOfOneFamilyIsRefusedAndChangesNothing) {
@@ -112,8 +110,7 @@ TEST_F(SubclassHookTest, SecondAttachOfOneFamilyIsRefusedAndChangesNothing) {
   EXPECT_EQ(second.Attach(window, Handler, &secondOwner), 0);
   EXPECT_EQ(first.Attach(window, Handler, &firstOwner), 0) << "already attached";
   EXPECT_EQ(Installed(), &SubclassHook<kSeparatorFamily>::Procedure);
-  TextString name;
-  EXPECT_EQ(GetPropA(window, SubclassPropertyName(kSeparatorFamily, &name)), &first);
+  EXPECT_EQ(GetPropA(window, "_C_SubClassing_Property_64697669"), &first);
   EXPECT_EQ(SendMessageA(window, kProbe, 0, 0), 7);
   EXPECT_EQ(firstOwner.seen, 1);
   EXPECT_EQ(secondOwner.seen, 0);

@@ -11,6 +11,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   Hyperlink link;
   link.Setup(nullptr, "", nullptr, 0, 0);
   StyledLabel label;
-  label.Setup(nullptr, nullptr, 0, 0, 0, 0, 0, nullptr, 0);
+  label.Setup(nullptr, StyledLabel::Settings());
   return static_cast<int>(dialog.RunModal(instance, 1, 0));
 }

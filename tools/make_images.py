@@ -1,8 +1,15 @@
 #!/usr/bin/env python3
 """Draws the installer's images: the window icon (six sizes), the picture
-beside the texts and the link's hover cursor, as .ico, .bmp and .cur files.
+beside the texts and the link's hover cursor, as installer/bramcot.ico,
+installer/picture.bmp and installer/link.cur, which bramcot.rc reads.
 
-Usage: make_images.py OUTPUT_DIR
+The three files are checked in; the build does not run this script. After a
+change to the drawing below, regenerate them from the checkout's top folder
+and commit them with the change:
+
+    python3 tools/make_images.py
+
+An optional argument names another folder to write into (to compare).
 """
 import os
 import struct
@@ -151,7 +158,8 @@ def cursor_file():
 
 
 def main():
-    out = sys.argv[1]
+    top = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(top, "installer")
     os.makedirs(out, exist_ok=True)
     files = {
         "bramcot.ico": icon_file([16, 20, 24, 32, 40, 48]),

@@ -1,6 +1,4 @@
-#include "ui/text_band.h"
-
-#include <stdio.h>
+#include "ui/drawn_text.h"
 
 int TextBandContains(UINT format, int clientWidth, int textWidth, int x) {
   if (format & DT_CENTER) {
@@ -53,13 +51,6 @@ void InvalidateControl(HWND window, int transparent, int refreshBackground) {
     return;
   }
   InvalidateRect(window, nullptr, FALSE);
-}
-
-int ParseColourTriple(const char* text, COLORREF* colour) {
-  unsigned red = 0, green = 0, blue = 0;
-  if (!text || sscanf(text, "%u,%u,%u", &red, &green, &blue) != 3) return 0;
-  *colour = RGB(red & 0xFF, green & 0xFF, blue & 0xFF);
-  return 1;
 }
 
 SIZE MeasureText(HWND window, HFONT font, const char* text) {

@@ -1,7 +1,8 @@
-// Geometry, invalidation and font fitting shared by the hyperlink and the
-// styled label, which both draw one text into a static control.
-#ifndef UI_TEXT_BAND_H_
-#define UI_TEXT_BAND_H_
+// What the hyperlink and the styled label share as controls that draw their
+// one text themselves into a static control: where the text lies, whether
+// the cursor is over it, repainting, measuring, and fitting the font.
+#ifndef UI_DRAWN_TEXT_H_
+#define UI_DRAWN_TEXT_H_
 
 #include <windows.h>
 
@@ -27,10 +28,6 @@ int CursorOverText(HWND window, UINT format, SIZE extent, int wholeClient);
 // erasing; otherwise the whole control without erasing.
 void InvalidateControl(HWND window, int transparent, int refreshBackground);
 
-// "%u,%u,%u" into a colour, each number cut to 8 bits; 1 when all three were
-// read, otherwise 0 and `colour` untouched.
-int ParseColourTriple(const char* text, COLORREF* colour);
-
 // The extent of `text` drawn in `font` on the window's device context; 0,0
 // when it cannot be measured.
 SIZE MeasureText(HWND window, HFONT font, const char* text);
@@ -44,4 +41,4 @@ typedef HFONT (*FontMaker)(int height, void* context);
 typedef int (*FontJudge)(HDC dc, void* context);
 HFONT FitFont(HDC dc, int start, FontMaker make, FontJudge judge, void* context);
 
-#endif  // UI_TEXT_BAND_H_
+#endif  // UI_DRAWN_TEXT_H_
