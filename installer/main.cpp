@@ -1,8 +1,8 @@
 #include <windows.h>
 
 #include "crash/crash_reporter.h"
-#include "installer/installer_rules.h"
 #include "installer/installer_dialog.h"
+#include "installer/installer_rules.h"
 #include "installer/resource_ids.h"
 
 // Constructed before every other static object, so that their construction
