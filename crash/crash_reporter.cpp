@@ -61,7 +61,7 @@ CrashReporter::CrashReporter() : mode(0), replacedFilter(nullptr), filterInstall
 }
 
 CrashReporter::~CrashReporter() {
-  UnbindDebugHelp();
+  debugHelp.Unbind();
   if (activeReporter == this) activeReporter = nullptr;
 }
 
@@ -112,7 +112,8 @@ void CrashReporter::WriteCrashReport(EXCEPTION_POINTERS* pointers) {
   module[moduleLength < MAX_PATH ? moduleLength : MAX_PATH] = 0;
   MakeReportBases(moduleLength ? module : nullptr, temp, primaryBase, fallbackBase, sizeof(primaryBase));
 
-  if (BindDebugHelp()) {
+  if (debugHelp.Bind()) {
+    if (ntdll.Load("ntdll.dll")) ntQueryInformationThread.Bind(ntdll, "NtQueryInformationThread");
     HANDLE dump = OpenReportFile("_Debug.dmp");
     if (dump != INVALID_HANDLE_VALUE) {
       registration.RegisterFile(reportPath);
@@ -163,15 +164,17 @@ void CrashReporter::WriteCrashReport(EXCEPTION_POINTERS* pointers) {
     WriteText(file, lineBuffer,
               BoundedFormat(lineBuffer, sizeof(lineBuffer), "%s Ansi\r\n", IsWow64() == 1 ? "x86 WOW64" : "x86"));
 
-    if (pointers && pointers->ContextRecord && DebugHelpBound()) {
+    if (pointers && pointers->ContextRecord && debugHelp.Bound()) {
       WriteText(file, "\r\nStack:\r\n", 10);
-      WriteStack(*pointers->ContextRecord, file);
+      debugHelp.WriteStack(*pointers->ContextRecord, file);
     }
     WriteModuleList(lists, file, lineBuffer, sizeof(lineBuffer));
     WriteThreadList(lists, file, nt, lineBuffer, sizeof(lineBuffer));
     CloseHandle(file);
   }
 
-  UnbindDebugHelp();
+  debugHelp.Unbind();
+  ntQueryInformationThread.Clear();
+  ntdll.Unload();
   if (lists.heap) HeapDestroy(lists.heap);
 }

@@ -11,6 +11,7 @@
 
 #include "base/library_handle.h"
 #include "crash/crash_records.h"
+#include "crash/debug_help.h"
 
 typedef LONG NTAPI NtQueryInformationThreadFunction(HANDLE, ULONG, PVOID, ULONG, PULONG);
 
@@ -40,22 +41,6 @@ class CrashReporter {
   static LONG WINAPI CrashFilter(EXCEPTION_POINTERS* pointers);
   void WriteCrashReport(EXCEPTION_POINTERS* pointers);
 
-  // Debug help. BindDebugHelp: 1 when all ten functions were found and the
-  // symbol engine started; 0 leaves nothing bound.
-  int BindDebugHelp();
-  void UnbindDebugHelp();
-  int DebugHelpBound() const { return debugHelp.Loaded(); }
-  // Name (or module@offset) of `address` into `text` (size bytes, may be
-  // null). `base` and `displacement` may be null. 1 when described.
-  int SymbolForAddress(DWORD64 address, char* text, size_t size, DWORD64* base, DWORD64* displacement);
-  // Short module name of `address` into `name` (may be null). 1 when found.
-  int ModuleForAddress(DWORD64 address, char* name, size_t size, DWORD64* base);
-  int LineForAddress(DWORD64 address, IMAGEHLP_LINE64* line);
-  // One line per frame, walked on a copy of `context`; at most kMaxFrames
-  // frames, and the walk stops at a frame address it has seen before.
-  void WriteStack(const CONTEXT& context, HANDLE file);
-  static const int kMaxFrames = 1024;
-
   // The minidump writer, run on a worker thread: arg1 is a DumpParameters.
   static int WriteDump(INT_PTR parameters, INT_PTR unused);
   static BOOL CALLBACK DumpCallback(PVOID lists, const PMINIDUMP_CALLBACK_INPUT input,
@@ -66,18 +51,8 @@ class CrashReporter {
   void WriteThreadList(RecordLists& lists, HANDLE file, int nt, char* buffer, size_t size);
 
   DWORD mode;
-  LibraryHandle debugHelp;
+  DebugHelp debugHelp;
   LibraryHandle ntdll;
-  ProcSlot<decltype(::MiniDumpWriteDump)> miniDumpWriteDump;
-  ProcSlot<decltype(::SymInitialize)> symInitialize;
-  ProcSlot<decltype(::SymSetOptions)> symSetOptions;
-  ProcSlot<decltype(::SymGetSymFromAddr64)> symGetSymFromAddr64;
-  ProcSlot<decltype(::SymFromAddr)> symFromAddr;
-  ProcSlot<decltype(::SymGetModuleInfo64)> symGetModuleInfo64;
-  ProcSlot<decltype(::StackWalk64)> stackWalk64;
-  ProcSlot<decltype(::SymFunctionTableAccess64)> symFunctionTableAccess64;
-  ProcSlot<decltype(::SymGetModuleBase64)> symGetModuleBase64;
-  ProcSlot<decltype(::SymGetLineFromAddr64)> symGetLineFromAddr64;
   ProcSlot<NtQueryInformationThreadFunction> ntQueryInformationThread;
   LPTOP_LEVEL_EXCEPTION_FILTER replacedFilter;
   int filterInstalled;

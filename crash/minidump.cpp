@@ -33,10 +33,8 @@ int ReadTextSafely(const void* address, char* name) {
 int CrashReporter::WriteDump(INT_PTR parameters, INT_PTR) {
   DumpParameters* dump = reinterpret_cast<DumpParameters*>(parameters);
   CrashReporter* reporter = dump->reporter;
-  if (!reporter->miniDumpWriteDump) return 0;
-  reporter->miniDumpWriteDump(GetCurrentProcess(), GetCurrentProcessId(), dump->file, MiniDumpNormal,
-                              dump->exception.ExceptionPointers ? &dump->exception : nullptr, nullptr,
-                              &dump->callback);
+  reporter->debugHelp.WriteDump(dump->file, dump->exception.ExceptionPointers ? &dump->exception : nullptr,
+                                &dump->callback);
   return 0;
 }
 
@@ -147,7 +145,7 @@ void CrashReporter::WriteThreadList(RecordLists& lists, HANDLE file, int nt, cha
   WriteFile(file, kHeader, sizeof(kHeader) - 1, &written, nullptr);
   static char symbol[1024];
   while (ThreadRecord* record = lists.threads.First()) {
-    if (!SymbolForAddress(record->startAddress, symbol, sizeof(symbol), nullptr, nullptr)) symbol[0] = 0;
+    if (!debugHelp.SymbolForAddress(record->startAddress, symbol, sizeof(symbol), nullptr, nullptr)) symbol[0] = 0;
     int length = FormatThreadRow(buffer, size, *record, symbol, nt);
     WriteFile(file, buffer, static_cast<DWORD>(length), &written, nullptr);
     lists.threads.Remove(record);
