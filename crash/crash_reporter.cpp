@@ -2,10 +2,11 @@
 
 #include <string.h>
 
-#include "base/worker_thread.h"
 #include "base/text_string.h"
 #include "crash/crash_formats.h"
+#include "crash/crash_records.h"
 #include "crash/error_report_registration.h"
+#include "crash/minidump.h"
 #include "sysinfo/os_kind.h"
 #include "sysinfo/processor_info.h"
 
@@ -93,12 +94,7 @@ LONG WINAPI CrashReporter::CrashFilter(EXCEPTION_POINTERS* pointers) {
 }
 
 void CrashReporter::WriteCrashReport(EXCEPTION_POINTERS* pointers) {
-  WorkerThread worker;
-  RecordLists lists;
-  lists.threads.Open();
-  lists.modules.Open();
-  lists.heap = HeapCreate(0, 0, 0);
-  lists.reporter = this;
+  Minidump dump(debugHelp);
   ProcessorInfo processors;
   ErrorReportRegistration registration;
 
@@ -113,20 +109,11 @@ void CrashReporter::WriteCrashReport(EXCEPTION_POINTERS* pointers) {
   MakeReportBases(moduleLength ? module : nullptr, temp, primaryBase, fallbackBase, sizeof(primaryBase));
 
   if (debugHelp.Bind()) {
-    if (ntdll.Load("ntdll.dll")) ntQueryInformationThread.Bind(ntdll, "NtQueryInformationThread");
-    HANDLE dump = OpenReportFile("_Debug.dmp");
-    if (dump != INVALID_HANDLE_VALUE) {
+    HANDLE dumpFile = OpenReportFile("_Debug.dmp");
+    if (dumpFile != INVALID_HANDLE_VALUE) {
       registration.RegisterFile(reportPath);
-      static DumpParameters parameters;
-      parameters.reporter = this;
-      parameters.file = dump;
-      parameters.exception.ThreadId = GetCurrentThreadId();
-      parameters.exception.ExceptionPointers = pointers;
-      parameters.exception.ClientPointers = FALSE;
-      parameters.callback.CallbackRoutine = DumpCallback;
-      parameters.callback.CallbackParam = &lists;
-      if (worker.Start(WriteDump, reinterpret_cast<INT_PTR>(&parameters), 0)) worker.WaitDone(0);
-      CloseHandle(dump);
+      dump.Write(dumpFile, pointers);
+      CloseHandle(dumpFile);
     }
   }
 
@@ -168,13 +155,10 @@ void CrashReporter::WriteCrashReport(EXCEPTION_POINTERS* pointers) {
       WriteText(file, "\r\nStack:\r\n", 10);
       debugHelp.WriteStack(*pointers->ContextRecord, file);
     }
-    WriteModuleList(lists, file, lineBuffer, sizeof(lineBuffer));
-    WriteThreadList(lists, file, nt, lineBuffer, sizeof(lineBuffer));
+    dump.WriteModuleList(file, kBuildCrashRules, lineBuffer, sizeof(lineBuffer));
+    dump.WriteThreadList(file, nt, lineBuffer, sizeof(lineBuffer));
     CloseHandle(file);
   }
 
   debugHelp.Unbind();
-  ntQueryInformationThread.Clear();
-  ntdll.Unload();
-  if (lists.heap) HeapDestroy(lists.heap);
 }

@@ -6,16 +6,8 @@
 #define CRASH_CRASH_REPORTER_H_
 
 #include <windows.h>
-#include <dbghelp.h>
-#include <stddef.h>
 
-#include "base/library_handle.h"
-#include "crash/crash_records.h"
 #include "crash/debug_help.h"
-
-typedef LONG NTAPI NtQueryInformationThreadFunction(HANDLE, ULONG, PVOID, ULONG, PULONG);
-
-struct RecordLists;
 
 class CrashReporter {
  public:
@@ -39,46 +31,15 @@ class CrashReporter {
   // The filter: the first call in the process writes the report; every call
   // returns EXCEPTION_CONTINUE_SEARCH.
   static LONG WINAPI CrashFilter(EXCEPTION_POINTERS* pointers);
-  void WriteCrashReport(EXCEPTION_POINTERS* pointers);
-
-  // The minidump writer, run on a worker thread: arg1 is a DumpParameters.
-  static int WriteDump(INT_PTR parameters, INT_PTR unused);
-  static BOOL CALLBACK DumpCallback(PVOID lists, const PMINIDUMP_CALLBACK_INPUT input,
-                                    PMINIDUMP_CALLBACK_OUTPUT output);
 
  private:
-  void WriteModuleList(RecordLists& lists, HANDLE file, char* buffer, size_t size);
-  void WriteThreadList(RecordLists& lists, HANDLE file, int nt, char* buffer, size_t size);
+  // The dump, then the text report with the stack, module and thread lists.
+  void WriteCrashReport(EXCEPTION_POINTERS* pointers);
 
   DWORD mode;
   DebugHelp debugHelp;
-  LibraryHandle ntdll;
-  ProcSlot<NtQueryInformationThreadFunction> ntQueryInformationThread;
   LPTOP_LEVEL_EXCEPTION_FILTER replacedFilter;
   int filterInstalled;
 };
-
-// The two record lists a dump fills, threads first. Records come from a heap
-// of the report's own, so a fault inside the process heap's lock cannot
-// block the dump writer.
-struct RecordLists {
-  LockedList<ThreadRecord> threads;
-  LockedList<ModuleRecord> modules;
-  HANDLE heap;
-  CrashReporter* reporter;
-};
-
-// Handed to WriteDump on its worker thread.
-struct DumpParameters {
-  CrashReporter* reporter;
-  HANDLE file;
-  MINIDUMP_EXCEPTION_INFORMATION exception;
-  MINIDUMP_CALLBACK_INFORMATION callback;
-};
-
-// Copies the text at `address` in this process, at most 99 characters, into
-// `name` (100 bytes) without faulting: a pointer that cannot be read gives an
-// empty name. 1 when something was read.
-int ReadTextSafely(const void* address, char* name);
 
 #endif  // CRASH_CRASH_REPORTER_H_
