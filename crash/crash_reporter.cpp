@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "base/owned_handle.h"
 #include "base/text_string.h"
 #include "crash/crash_formats.h"
 #include "crash/crash_records.h"
@@ -10,50 +11,10 @@
 #include "sysinfo/os_kind.h"
 #include "sysinfo/processor_info.h"
 
-/*
- * The crash path runs on a thread that just faulted, possibly while it held
- * the process heap's lock, the loader lock or any lock of ours. So it does
- * no more than it must: one thread is admitted by an interlocked exchange on
- * `entered` (never reset), the report's text is formatted into static
- * buffers that only the admitted thread touches, the dump's records come
- * from a heap of the report's own, and every line is written at once with
- * WriteFile. The processor and version readers still use the registry and
- * the text string's heap buffers, which cannot be avoided without copying
- * them.
- */
-
 namespace {
 
-volatile LONG entered = 0;
+// The reporter CrashFilter writes with: the last one configured.
 CrashReporter* activeReporter = nullptr;
-
-// Only the admitted thread formats into these.
-char lineBuffer[4096];
-char primaryBase[MAX_PATH + 1];
-char fallbackBase[MAX_PATH + 1];
-char reportPath[MAX_PATH + 32];
-
-void WriteText(HANDLE file, const char* text, int length) {
-  DWORD written = 0;
-  if (length > 0) WriteFile(file, text, static_cast<DWORD>(length), &written, nullptr);
-}
-
-// CreateFileA as every report file is opened; INVALID_HANDLE_VALUE on failure.
-HANDLE CreateReportFile(const char* path) {
-  return CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-// Opens "<base><suffix>" with the primary base, then the fallback one;
-// reportPath keeps the name that opened.
-HANDLE OpenReportFile(const char* suffix) {
-  const char* bases[] = {primaryBase, fallbackBase};
-  for (const char* base : bases) {
-    BoundedFormat(reportPath, sizeof(reportPath), "%s%s", base, suffix);
-    HANDLE file = CreateReportFile(reportPath);
-    if (file != INVALID_HANDLE_VALUE) return file;
-  }
-  return INVALID_HANDLE_VALUE;
-}
 
 }  // namespace
 
@@ -88,6 +49,52 @@ void CrashReporter::Withdraw() {
   if (current != CrashFilter) SetUnhandledExceptionFilter(current);
 }
 
+/*
+ * The crash path runs on a thread that just faulted, possibly while it held
+ * the process heap's lock, the loader lock or any lock of ours. So it does
+ * no more than it must: one thread is admitted by an interlocked exchange on
+ * `entered` (never reset), the report's text is formatted into static
+ * buffers that only the admitted thread touches (the debug help's symbol
+ * records are static too), the dump's records come from a heap of the
+ * report's own, and every line is written at once with WriteFile. The
+ * processor and version readers still use the registry and the text
+ * string's heap buffers, which cannot be avoided without copying them.
+ */
+
+namespace {
+
+volatile LONG entered = 0;
+
+// Only the admitted thread formats into these.
+char lineBuffer[4096];
+char primaryBase[MAX_PATH + 1];
+char fallbackBase[MAX_PATH + 1];
+char reportPath[MAX_PATH + 32];
+
+void WriteText(HANDLE file, const char* text, int length) {
+  DWORD written = 0;
+  if (length > 0) WriteFile(file, text, static_cast<DWORD>(length), &written, nullptr);
+}
+
+// CreateFileA as every report file is opened; INVALID_HANDLE_VALUE on failure.
+HANDLE CreateReportFile(const char* path) {
+  return CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Opens "<base><suffix>" with the primary base, then the fallback one;
+// reportPath keeps the name that opened.
+HANDLE OpenReportFile(const char* suffix) {
+  const char* bases[] = {primaryBase, fallbackBase};
+  for (const char* base : bases) {
+    BoundedFormat(reportPath, sizeof(reportPath), "%s%s", base, suffix);
+    HANDLE file = CreateReportFile(reportPath);
+    if (file != INVALID_HANDLE_VALUE) return file;
+  }
+  return INVALID_HANDLE_VALUE;
+}
+
+}  // namespace
+
 LONG WINAPI CrashReporter::CrashFilter(EXCEPTION_POINTERS* pointers) {
   if (InterlockedExchange(&entered, 1) == 0 && activeReporter) activeReporter->WriteCrashReport(pointers);
   return EXCEPTION_CONTINUE_SEARCH;
@@ -109,16 +116,16 @@ void CrashReporter::WriteCrashReport(EXCEPTION_POINTERS* pointers) {
   MakeReportBases(moduleLength ? module : nullptr, temp, primaryBase, fallbackBase, sizeof(primaryBase));
 
   if (debugHelp.Bind()) {
-    HANDLE dumpFile = OpenReportFile("_Debug.dmp");
-    if (dumpFile != INVALID_HANDLE_VALUE) {
+    OwnedHandle dumpFile(OpenReportFile("_Debug.dmp"));
+    if (dumpFile.Valid()) {
       registration.RegisterFile(reportPath);
-      dump.Write(dumpFile, pointers);
-      CloseHandle(dumpFile);
+      dump.Write(dumpFile.Get(), pointers);
     }
   }
 
-  HANDLE file = OpenReportFile("_Debug.txt");
-  if (file != INVALID_HANDLE_VALUE) {
+  OwnedHandle report(OpenReportFile("_Debug.txt"));
+  if (report.Valid()) {
+    HANDLE file = report.Get();
     registration.RegisterFile(reportPath);
     OSVERSIONINFOA version;
     memset(&version, 0, sizeof(version));
@@ -157,7 +164,6 @@ void CrashReporter::WriteCrashReport(EXCEPTION_POINTERS* pointers) {
     }
     dump.WriteModuleList(file, kBuildCrashRules, lineBuffer, sizeof(lineBuffer));
     dump.WriteThreadList(file, nt, lineBuffer, sizeof(lineBuffer));
-    CloseHandle(file);
   }
 
   debugHelp.Unbind();

@@ -12,7 +12,7 @@
 
 class DebugHelp {
  public:
-  DebugHelp() {}
+  DebugHelp() = default;
   DebugHelp(const DebugHelp&) = delete;
   DebugHelp& operator=(const DebugHelp&) = delete;
 
