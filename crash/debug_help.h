@@ -32,12 +32,13 @@ class DebugHelp {
   // One line per frame, walked on a copy of `context`; at most kMaxFrames
   // frames, and the walk stops at a frame address it has seen before.
   void WriteStack(const CONTEXT& context, HANDLE file);
-  static const int kMaxFrames = 1024;
 
   // A normal minidump of this process into `file`. FALSE when not bound.
   BOOL WriteDump(HANDLE file, MINIDUMP_EXCEPTION_INFORMATION* exception, MINIDUMP_CALLBACK_INFORMATION* callback);
 
  private:
+  static const int kMaxFrames = 1024;
+
   LibraryHandle library;
   ProcSlot<decltype(::MiniDumpWriteDump)> miniDumpWriteDump;
   ProcSlot<decltype(::SymInitialize)> symInitialize;
