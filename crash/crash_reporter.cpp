@@ -2,29 +2,69 @@
 
 #include <string.h>
 
-#include "base/worker_thread.h"
+#include "base/owned_handle.h"
 #include "base/text_string.h"
 #include "crash/crash_formats.h"
+#include "crash/crash_records.h"
 #include "crash/error_report_registration.h"
+#include "crash/minidump.h"
 #include "sysinfo/os_identity.h"
 #include "sysinfo/processor_info.h"
+
+namespace {
+
+// The reporter CrashFilter writes with: the last one configured.
+CrashReporter* activeReporter = nullptr;
+
+}  // namespace
+
+CrashReporter::CrashReporter(const CrashRules& reportRules)
+    : rules(reportRules), mode(0), replacedFilter(nullptr), filterInstalled(0) {
+  Configure(0x1F0000);
+}
+
+CrashReporter::~CrashReporter() {
+  debugHelp.Unbind();
+  if (activeReporter == this) activeReporter = nullptr;
+}
+
+void CrashReporter::Configure(DWORD word) {
+  mode = ((word & 2) ? 2 : 1) | (word & 0x1C);
+  activeReporter = this;
+  if (word & 8) {
+    SetUnhandledExceptionFilter(nullptr);
+    filterInstalled = 0;
+    return;
+  }
+  LPTOP_LEVEL_EXCEPTION_FILTER previous = SetUnhandledExceptionFilter(CrashFilter);
+  if (!filterInstalled || previous != CrashFilter) replacedFilter = previous == CrashFilter ? nullptr : previous;
+  filterInstalled = 1;
+}
+
+void CrashReporter::Withdraw() {
+  if (!filterInstalled) return;
+  filterInstalled = 0;
+  // SetUnhandledExceptionFilter answers the filter it replaced: when that was
+  // not ours, someone installed theirs after us and it goes back.
+  LPTOP_LEVEL_EXCEPTION_FILTER current = SetUnhandledExceptionFilter(replacedFilter);
+  if (current != CrashFilter) SetUnhandledExceptionFilter(current);
+}
 
 /*
  * The crash path runs on a thread that just faulted, possibly while it held
  * the process heap's lock, the loader lock or any lock of ours. So it does
  * no more than it must: one thread is admitted by an interlocked exchange on
  * `entered` (never reset), the report's text is formatted into static
- * buffers that only the admitted thread touches, the dump's records come
- * from a heap of the report's own, and every line is written at once with
- * WriteFile. The processor and version readers still use the registry and
- * the text string's heap buffers, which cannot be avoided without copying
- * them.
+ * buffers that only the admitted thread touches (the debug help's symbol
+ * records are static too), the dump's records come from a heap of the
+ * report's own, and every line is written at once with WriteFile. The
+ * processor and version readers still use the registry and the text
+ * string's heap buffers, which cannot be avoided without copying them.
  */
 
 namespace {
 
 volatile LONG entered = 0;
-CrashReporter* activeReporter = nullptr;
 
 // Only the admitted thread formats into these.
 char lineBuffer[4096];
@@ -56,49 +96,13 @@ HANDLE OpenReportFile(const char* suffix) {
 
 }  // namespace
 
-CrashReporter::CrashReporter(const CrashRules& reportRules) : rules(reportRules), mode(0), replacedFilter(nullptr), filterInstalled(0) {
-  Configure(0x1F0000);
-}
-
-CrashReporter::~CrashReporter() {
-  UnbindDebugHelp();
-  if (activeReporter == this) activeReporter = nullptr;
-}
-
-void CrashReporter::Configure(DWORD word) {
-  mode = ((word & 2) ? 2 : 1) | (word & 0x1C);
-  activeReporter = this;
-  if (word & 8) {
-    SetUnhandledExceptionFilter(nullptr);
-    filterInstalled = 0;
-    return;
-  }
-  LPTOP_LEVEL_EXCEPTION_FILTER previous = SetUnhandledExceptionFilter(CrashFilter);
-  if (!filterInstalled || previous != CrashFilter) replacedFilter = previous == CrashFilter ? nullptr : previous;
-  filterInstalled = 1;
-}
-
-void CrashReporter::Withdraw() {
-  if (!filterInstalled) return;
-  filterInstalled = 0;
-  // SetUnhandledExceptionFilter answers the filter it replaced: when that was
-  // not ours, someone installed theirs after us and it goes back.
-  LPTOP_LEVEL_EXCEPTION_FILTER current = SetUnhandledExceptionFilter(replacedFilter);
-  if (current != CrashFilter) SetUnhandledExceptionFilter(current);
-}
-
 LONG WINAPI CrashReporter::CrashFilter(EXCEPTION_POINTERS* pointers) {
   if (InterlockedExchange(&entered, 1) == 0 && activeReporter) activeReporter->WriteCrashReport(pointers);
   return EXCEPTION_CONTINUE_SEARCH;
 }
 
 void CrashReporter::WriteCrashReport(EXCEPTION_POINTERS* pointers) {
-  WorkerThread worker;
-  RecordLists lists;
-  lists.threads.Open();
-  lists.modules.Open();
-  lists.heap = HeapCreate(0, 0, 0);
-  lists.reporter = this;
+  Minidump dump(debugHelp);
   ProcessorInfo processors(rules.os);
   ErrorReportRegistration registration;
 
@@ -112,25 +116,17 @@ void CrashReporter::WriteCrashReport(EXCEPTION_POINTERS* pointers) {
   module[moduleLength < MAX_PATH ? moduleLength : MAX_PATH] = 0;
   MakeReportBases(moduleLength ? module : nullptr, temp, primaryBase, fallbackBase, sizeof(primaryBase));
 
-  if (BindDebugHelp()) {
-    HANDLE dump = OpenReportFile("_Debug.dmp");
-    if (dump != INVALID_HANDLE_VALUE) {
+  if (debugHelp.Bind()) {
+    OwnedHandle dumpFile(OpenReportFile("_Debug.dmp"));
+    if (dumpFile.Valid()) {
       registration.RegisterFile(reportPath);
-      static DumpParameters parameters;
-      parameters.reporter = this;
-      parameters.file = dump;
-      parameters.exception.ThreadId = GetCurrentThreadId();
-      parameters.exception.ExceptionPointers = pointers;
-      parameters.exception.ClientPointers = FALSE;
-      parameters.callback.CallbackRoutine = DumpCallback;
-      parameters.callback.CallbackParam = &lists;
-      if (worker.Start(WriteDump, reinterpret_cast<INT_PTR>(&parameters), 0)) worker.WaitDone(0);
-      CloseHandle(dump);
+      dump.Write(dumpFile.Get(), pointers);
     }
   }
 
-  HANDLE file = OpenReportFile("_Debug.txt");
-  if (file != INVALID_HANDLE_VALUE) {
+  OwnedHandle report(OpenReportFile("_Debug.txt"));
+  if (report.Valid()) {
+    HANDLE file = report.Get();
     registration.RegisterFile(reportPath);
     OSVERSIONINFOA version;
     memset(&version, 0, sizeof(version));
@@ -163,15 +159,13 @@ void CrashReporter::WriteCrashReport(EXCEPTION_POINTERS* pointers) {
     WriteText(file, lineBuffer,
               BoundedFormat(lineBuffer, sizeof(lineBuffer), "%s Ansi\r\n", IsWow64() == 1 ? "x86 WOW64" : "x86"));
 
-    if (pointers && pointers->ContextRecord && DebugHelpBound()) {
+    if (pointers && pointers->ContextRecord && debugHelp.Bound()) {
       WriteText(file, "\r\nStack:\r\n", 10);
-      WriteStack(*pointers->ContextRecord, file);
+      debugHelp.WriteStack(*pointers->ContextRecord, file);
     }
-    WriteModuleList(lists, file, lineBuffer, sizeof(lineBuffer));
-    WriteThreadList(lists, file, nt, lineBuffer, sizeof(lineBuffer));
-    CloseHandle(file);
+    dump.WriteModuleList(file, rules, lineBuffer, sizeof(lineBuffer));
+    dump.WriteThreadList(file, nt, lineBuffer, sizeof(lineBuffer));
   }
 
-  UnbindDebugHelp();
-  if (lists.heap) HeapDestroy(lists.heap);
+  debugHelp.Unbind();
 }

@@ -1,12 +1,9 @@
-// Debug-help binding, address lookups and the stack walk of the crash report.
-#include <windows.h>
-#include <dbghelp.h>
-#include <stddef.h>
+#include "crash/debug_help.h"
+
 #include <stdlib.h>
 #include <string.h>
 
 #include "crash/crash_formats.h"
-#include "crash/crash_reporter.h"
 
 namespace {
 
@@ -36,8 +33,8 @@ union SymbolBuffer {
 
 }  // namespace
 
-int CrashReporter::BindDebugHelp() {
-  if (!debugHelp.Load("dbghelp.dll")) return 0;
+int DebugHelp::Bind() {
+  if (!library.Load("dbghelp.dll")) return 0;
   const ProcBinding rows[] = {
       {0, "MiniDumpWriteDump", miniDumpWriteDump.Storage()},
       {0, "SymInitialize", symInitialize.Storage()},
@@ -50,12 +47,11 @@ int CrashReporter::BindDebugHelp() {
       {0, "SymGetModuleBase64", symGetModuleBase64.Storage()},
       {0, "SymGetLineFromAddr64", symGetLineFromAddr64.Storage()},
   };
-  if (!BindChain(&debugHelp, rows, sizeof(rows) / sizeof(rows[0]))) {
+  if (!BindChain(&library, rows, sizeof(rows) / sizeof(rows[0]))) {
     ClearTable(rows, sizeof(rows) / sizeof(rows[0]));
-    debugHelp.Unload();
+    library.Unload();
     return 0;
   }
-  if (ntdll.Load("ntdll.dll")) ntQueryInformationThread.Bind(ntdll, "NtQueryInformationThread");
 
   symSetOptions(SYMOPT_LOAD_LINES);
 
@@ -76,14 +72,14 @@ int CrashReporter::BindDebugHelp() {
   if (used) searchPath[used - 1] = 0;
 
   if (!symInitialize(GetCurrentProcess(), searchPath, TRUE)) {
-    UnbindDebugHelp();
+    Unbind();
     return 0;
   }
   return 1;
 }
 
-void CrashReporter::UnbindDebugHelp() {
-  debugHelp.Unload();
+void DebugHelp::Unbind() {
+  library.Unload();
   miniDumpWriteDump.Clear();
   symInitialize.Clear();
   symSetOptions.Clear();
@@ -94,12 +90,17 @@ void CrashReporter::UnbindDebugHelp() {
   symFunctionTableAccess64.Clear();
   symGetModuleBase64.Clear();
   symGetLineFromAddr64.Clear();
-  ntQueryInformationThread.Clear();
-  ntdll.Unload();
 }
 
-int CrashReporter::ModuleForAddress(DWORD64 address, char* name, size_t size, DWORD64* base) {
-  if (!DebugHelpBound()) return 0;
+BOOL DebugHelp::WriteDump(HANDLE file, MINIDUMP_EXCEPTION_INFORMATION* exception,
+                          MINIDUMP_CALLBACK_INFORMATION* callback) {
+  if (!miniDumpWriteDump) return FALSE;
+  return miniDumpWriteDump(GetCurrentProcess(), GetCurrentProcessId(), file, MiniDumpNormal, exception, nullptr,
+                           callback);
+}
+
+int DebugHelp::ModuleForAddress(DWORD64 address, char* name, size_t size, DWORD64* base) {
+  if (!Bound()) return 0;
   static IMAGEHLP_MODULE64 info;
   memset(&info, 0, sizeof(info));
   info.SizeOfStruct = sizeof(info);
@@ -121,16 +122,15 @@ int CrashReporter::ModuleForAddress(DWORD64 address, char* name, size_t size, DW
   return 1;
 }
 
-int CrashReporter::LineForAddress(DWORD64 address, IMAGEHLP_LINE64* line) {
-  if (!DebugHelpBound() || !line) return 0;
+int DebugHelp::LineForAddress(DWORD64 address, IMAGEHLP_LINE64* line) {
+  if (!Bound() || !line) return 0;
   DWORD displacement = 0;
   line->SizeOfStruct = sizeof(IMAGEHLP_LINE64);
   return symGetLineFromAddr64(GetCurrentProcess(), address, &displacement, line) != 0;
 }
 
-int CrashReporter::SymbolForAddress(DWORD64 address, char* text, size_t size, DWORD64* base,
-                                    DWORD64* displacement) {
-  if (!DebugHelpBound()) return 0;
+int DebugHelp::SymbolForAddress(DWORD64 address, char* text, size_t size, DWORD64* base, DWORD64* displacement) {
+  if (!Bound()) return 0;
   static SymbolBuffer buffer;
   DWORD64 offset = 0;
   const char* description = nullptr;
@@ -177,8 +177,8 @@ int CrashReporter::SymbolForAddress(DWORD64 address, char* text, size_t size, DW
   return 1;
 }
 
-void CrashReporter::WriteStack(const CONTEXT& context, HANDLE file) {
-  if (!DebugHelpBound()) return;
+void DebugHelp::WriteStack(const CONTEXT& context, HANDLE file) {
+  if (!Bound()) return;
   UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS);
   // StackWalk64 rewrites the context it walks; the exception's own context
   // goes back to the platform unchanged.

@@ -1,14 +1,16 @@
-// The minidump writer, its callback that records modules and threads, and
-// the report's module and thread lists.
-#include <windows.h>
-#include <dbghelp.h>
+#include "crash/minidump.h"
+
 #include <string.h>
 #include <wchar.h>
 
 #include "base/waitable_handle.h"
 #include "crash/crash_formats.h"
-#include "crash/crash_reporter.h"
 
+namespace {
+
+// Copies the text at `address` in this process, at most 99 characters, into
+// `name` (100 bytes) without faulting: a pointer that cannot be read gives an
+// empty name. 1 when something was read.
 int ReadTextSafely(const void* address, char* name) {
   name[0] = 0;
   if (!address) return 0;
@@ -30,23 +32,42 @@ int ReadTextSafely(const void* address, char* name) {
   return copied != 0;
 }
 
-int CrashReporter::WriteDump(INT_PTR parameters, INT_PTR) {
-  DumpParameters* dump = reinterpret_cast<DumpParameters*>(parameters);
-  CrashReporter* reporter = dump->reporter;
-  if (!reporter->miniDumpWriteDump) return 0;
-  reporter->miniDumpWriteDump(GetCurrentProcess(), GetCurrentProcessId(), dump->file, MiniDumpNormal,
-                              dump->exception.ExceptionPointers ? &dump->exception : nullptr, nullptr,
-                              &dump->callback);
+}  // namespace
+
+Minidump::Minidump(DebugHelp& help) : debugHelp(help), heap(nullptr), dumpFile(nullptr), exception(), callback() {
+  threads.Open();
+  modules.Open();
+  heap = HeapCreate(0, 0, 0);
+}
+
+Minidump::~Minidump() {
+  if (heap) HeapDestroy(heap);
+}
+
+void Minidump::Write(HANDLE file, EXCEPTION_POINTERS* pointers) {
+  if (ntdll.Load("ntdll.dll")) ntQueryInformationThread.Bind(ntdll, "NtQueryInformationThread");
+  dumpFile = file;
+  exception.ThreadId = GetCurrentThreadId();
+  exception.ExceptionPointers = pointers;
+  exception.ClientPointers = FALSE;
+  callback.CallbackRoutine = RecordCallback;
+  callback.CallbackParam = this;
+  if (worker.Start(WriteOnWorker, reinterpret_cast<INT_PTR>(this), 0)) worker.WaitDone(0);
+}
+
+int Minidump::WriteOnWorker(INT_PTR self, INT_PTR) {
+  Minidump* dump = reinterpret_cast<Minidump*>(self);
+  dump->debugHelp.WriteDump(dump->dumpFile, dump->exception.ExceptionPointers ? &dump->exception : nullptr,
+                            &dump->callback);
   return 0;
 }
 
-BOOL CALLBACK CrashReporter::DumpCallback(PVOID parameter, const PMINIDUMP_CALLBACK_INPUT input,
-                                          PMINIDUMP_CALLBACK_OUTPUT) {
-  RecordLists* lists = static_cast<RecordLists*>(parameter);
-  if (!lists || !input || !lists->heap) return TRUE;
+BOOL CALLBACK Minidump::RecordCallback(PVOID self, const PMINIDUMP_CALLBACK_INPUT input, PMINIDUMP_CALLBACK_OUTPUT) {
+  Minidump* dump = static_cast<Minidump*>(self);
+  if (!dump || !input || !dump->heap) return TRUE;
   if (input->CallbackType == ModuleCallback) {
     const MINIDUMP_MODULE_CALLBACK& module = input->Module;
-    ModuleRecord* record = static_cast<ModuleRecord*>(HeapAlloc(lists->heap, HEAP_ZERO_MEMORY, sizeof(ModuleRecord)));
+    ModuleRecord* record = static_cast<ModuleRecord*>(HeapAlloc(dump->heap, HEAP_ZERO_MEMORY, sizeof(ModuleRecord)));
     if (!record) return TRUE;
     record->baseOfImage = StoredAddress(module.BaseOfImage);
     record->sizeOfImage = module.SizeOfImage;
@@ -55,13 +76,13 @@ BOOL CALLBACK CrashReporter::DumpCallback(PVOID parameter, const PMINIDUMP_CALLB
     record->versionInfo = module.VersionInfo;
     if (module.FullPath) {
       size_t bytes = 2 * wcslen(module.FullPath) + 2;
-      record->path = static_cast<WCHAR*>(HeapAlloc(lists->heap, 0, bytes));
+      record->path = static_cast<WCHAR*>(HeapAlloc(dump->heap, 0, bytes));
       if (record->path) memcpy(record->path, module.FullPath, bytes);
     }
-    lists->modules.Append(record);
+    dump->modules.Append(record);
   } else if (input->CallbackType == ThreadCallback) {
     const MINIDUMP_THREAD_CALLBACK& thread = input->Thread;
-    ThreadRecord* record = static_cast<ThreadRecord*>(HeapAlloc(lists->heap, HEAP_ZERO_MEMORY, sizeof(ThreadRecord)));
+    ThreadRecord* record = static_cast<ThreadRecord*>(HeapAlloc(dump->heap, HEAP_ZERO_MEMORY, sizeof(ThreadRecord)));
     if (!record) return TRUE;
     record->threadId = thread.ThreadId;
     record->stackBase = thread.StackBase;
@@ -77,7 +98,7 @@ BOOL CALLBACK CrashReporter::DumpCallback(PVOID parameter, const PMINIDUMP_CALLB
     // selector only where that is not available (Wine answers the selector
     // query with the calling thread's block, not the one asked for).
     UINT_PTR block = 0;
-    if (handle && lists->reporter && lists->reporter->ntQueryInformationThread) {
+    if (handle && dump->ntQueryInformationThread) {
       struct {
         LONG exitStatus;
         void* teb;
@@ -87,7 +108,7 @@ BOOL CALLBACK CrashReporter::DumpCallback(PVOID parameter, const PMINIDUMP_CALLB
         LONG basePriority;
       } basic = {};
       const ULONG kBasicInformation = 0;
-      if (lists->reporter->ntQueryInformationThread(handle, kBasicInformation, &basic, sizeof(basic), nullptr) >= 0)
+      if (dump->ntQueryInformationThread(handle, kBasicInformation, &basic, sizeof(basic), nullptr) >= 0)
         block = reinterpret_cast<UINT_PTR>(basic.teb);
     }
     LDT_ENTRY entry;
@@ -107,22 +128,22 @@ BOOL CALLBACK CrashReporter::DumpCallback(PVOID parameter, const PMINIDUMP_CALLB
         ReadTextSafely(text, record->name);
     }
     const ULONG kWin32StartAddress = 9;
-    if (handle && lists->reporter && lists->reporter->ntQueryInformationThread)
-      lists->reporter->ntQueryInformationThread(handle, kWin32StartAddress, &record->startAddress,
-                                                sizeof(record->startAddress), nullptr);
-    lists->threads.Append(record);
+    if (handle && dump->ntQueryInformationThread)
+      dump->ntQueryInformationThread(handle, kWin32StartAddress, &record->startAddress, sizeof(record->startAddress),
+                                     nullptr);
+    dump->threads.Append(record);
   }
   return TRUE;
 }
 
-void CrashReporter::WriteModuleList(RecordLists& lists, HANDLE file, char* buffer, size_t size) {
-  if (!lists.modules.First()) return;
+void Minidump::WriteModuleList(HANDLE file, const CrashRules& rules, char* buffer, size_t size) {
+  if (!modules.First()) return;
   DWORD written = 0;
   static const char kHeader[] =
       "\r\nModuleList:\r\n"
       "    Size TimeStamp                      CheckSum   ImageBase  Versions\r\n";
   WriteFile(file, kHeader, sizeof(kHeader) - 1, &written, nullptr);
-  while (ModuleRecord* record = lists.modules.First()) {
+  while (ModuleRecord* record = modules.First()) {
     ULONGLONG ticks = (static_cast<ULONGLONG>(record->timeDateStamp) + 11644473600ULL) * 10000000ULL;
     FILETIME utc = {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
     FILETIME local = {0, 0};
@@ -132,25 +153,25 @@ void CrashReporter::WriteModuleList(RecordLists& lists, HANDLE file, char* buffe
     FileTimeToSystemTime(&local, &time);
     int length = FormatModuleRow(buffer, size, *record, time, rules);
     WriteFile(file, buffer, static_cast<DWORD>(length), &written, nullptr);
-    lists.modules.Remove(record);
-    if (record->path) HeapFree(lists.heap, 0, record->path);
-    HeapFree(lists.heap, 0, record);
+    modules.Remove(record);
+    if (record->path) HeapFree(heap, 0, record->path);
+    HeapFree(heap, 0, record);
   }
 }
 
-void CrashReporter::WriteThreadList(RecordLists& lists, HANDLE file, int nt, char* buffer, size_t size) {
-  if (!lists.threads.First()) return;
+void Minidump::WriteThreadList(HANDLE file, int nt, char* buffer, size_t size) {
+  if (!threads.First()) return;
   DWORD written = 0;
   static const char kHeader[] =
       "\r\nThreadList:\r\n"
       "Id         StackBase  StackEnd   StartAddress\r\n";
   WriteFile(file, kHeader, sizeof(kHeader) - 1, &written, nullptr);
   static char symbol[1024];
-  while (ThreadRecord* record = lists.threads.First()) {
-    if (!SymbolForAddress(record->startAddress, symbol, sizeof(symbol), nullptr, nullptr)) symbol[0] = 0;
+  while (ThreadRecord* record = threads.First()) {
+    if (!debugHelp.SymbolForAddress(record->startAddress, symbol, sizeof(symbol), nullptr, nullptr)) symbol[0] = 0;
     int length = FormatThreadRow(buffer, size, *record, symbol, nt);
     WriteFile(file, buffer, static_cast<DWORD>(length), &written, nullptr);
-    lists.threads.Remove(record);
-    HeapFree(lists.heap, 0, record);
+    threads.Remove(record);
+    HeapFree(heap, 0, record);
   }
 }
