@@ -19,21 +19,13 @@ TEST(ResourceStrings, ReadsEntriesAlongTheLanguageChain) {
     int id;
     std::string text;
   } cases[] = {
-      {0x0407, 1, "Install"},
-      {0x0407, 2, "Exit"},
-      {0x0407, 3, "Tarnvik DVB-T Driver Installer"},
-      {0x0407, 4, "Please press 'Install' to start installation."},
+      {0x0407, 1, "Install"}, {0x0407, 4, "Please press 'Install' to start installation."},
       {0x0407, IDS_SECOND_BLOCK, "Zweiter Block"},
-      {0x0C07, 1, "Install"},               // through SUBLANG_DEFAULT
-      {0x0409, 1, "Install (en)"},          // the English block wins for English
+      {0x0C07, 1, "Install"},                      // through SUBLANG_DEFAULT
+      {0x0409, 1, "Install (en)"},                 // the English block wins for English
       {0x0407, IDS_ENGLISH_ONLY, "only English"},  // block only in English
-      {0x0407, IDS_EMPTY_ENTRY, "?"},       // block present, entry empty
-      {0x0407, 0, "?"},                     // entry 0 of block 1 is empty
-      {0x0407, IDS_NO_BLOCK, "?"},          // no block at all
-      {0x0407, -1, "?"},
-      {0x0407, 0x10000, "?"},
-      {0x0407, IDS_600, std::string(600, 'x')},
-      {0x0407, IDS_601, "?"},               // does not fit in 600 bytes
+      {0x0407, IDS_EMPTY_ENTRY, "?"}, {0x0407, 0, "?"}, {0x0407, IDS_NO_BLOCK, "?"}, {0x0407, -1, "?"},
+      {0x0407, 0x10000, "?"}, {0x0407, IDS_600, std::string(600, 'x')}, {0x0407, IDS_601, "?"},
   };
   ResourceStrings strings;
   for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
@@ -47,25 +39,18 @@ TEST(ResourceStrings, ReadsEntriesAlongTheLanguageChain) {
   }
 }
 
-TEST(ResourceStrings, OwnBufferIsReusedByTheNextCall) {
+// The object's own buffer, reused by the next call; the default selectors
+// follow the system's languages (only German and English strings exist).
+TEST(ResourceStrings, OwnBufferAndDefaultSelectors) {
   ResourceStrings strings;
-  strings.SetLanguage(0x0407);
-  char* first = strings.GetString(1, nullptr);
-  EXPECT_STREQ("Install", first);
-  char* second = strings.GetString(2, nullptr);
-  EXPECT_EQ(first, second);
-  EXPECT_STREQ("Exit", first);
-}
-
-TEST(ResourceStrings, DefaultSelectorsFollowTheSystemLanguages) {
-  // Only German and English strings exist; other languages reach English.
-  auto expected = [](LANGID language) {
-    return PRIMARYLANGID(language) == LANG_GERMAN ? "Install" : "Install (en)";
-  };
-  ResourceStrings strings;
+  auto expected = [](LANGID language) { return PRIMARYLANGID(language) == LANG_GERMAN ? "Install" : "Install (en)"; };
   EXPECT_STREQ(expected(GetUserDefaultLangID()), strings.GetString(1, nullptr));
   strings.SetLanguage(ResourceStrings::kSystemDefault);
   EXPECT_STREQ(expected(GetSystemDefaultLangID()), strings.GetString(1, nullptr));
+  strings.SetLanguage(0x0407);
+  char* first = strings.GetString(1, nullptr);
+  EXPECT_EQ(first, strings.GetString(2, nullptr));
+  EXPECT_STREQ("Exit", first);
 }
 
 // What GetString must give for entry `e` of `block`: its units in the ANSI
