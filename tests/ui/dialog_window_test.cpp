@@ -302,48 +302,33 @@ TEST(WindowObject, IconsAndItems) {
   dialog.Run();
 }
 
-// --- Message boxes, read and closed from a watcher thread ------------------
+// --- Message boxes, read and closed by a timer their modal loop runs -------
 
 struct SeenBox {
-  DWORD thread;
-  HWND box;
   std::string caption, text;
-  HICON icon;
+  HICON icon = nullptr;
   std::vector<int> buttons;
-};
+} seen;
 
-BOOL CALLBACK FindBox(HWND window, LPARAM context) {
-  char name[32];
-  GetClassNameA(window, name, sizeof(name));
-  if (std::string(name) != "#32770" || !IsWindowVisible(window)) return TRUE;
-  reinterpret_cast<SeenBox*>(context)->box = window;
-  return FALSE;
-}
-
-BOOL CALLBACK ReadBoxItem(HWND item, LPARAM context) {
-  SeenBox* seen = reinterpret_cast<SeenBox*>(context);
+BOOL CALLBACK ReadBoxItem(HWND item, LPARAM) {
   char name[32];
   GetClassNameA(item, name, sizeof(name));
   if (lstrcmpiA(name, "Static") == 0 && (GetWindowLongA(item, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
-    seen->icon = reinterpret_cast<HICON>(SendMessageA(item, STM_GETICON, 0, 0));
+    seen.icon = reinterpret_cast<HICON>(SendMessageA(item, STM_GETICON, 0, 0));
   else if (lstrcmpiA(name, "Static") == 0 && !TextOf(item).empty())
-    seen->text = TextOf(item);
+    seen.text = TextOf(item);
   else if (lstrcmpiA(name, "Button") == 0 && IsWindowVisible(item))
-    seen->buttons.push_back(GetDlgCtrlID(item));
+    seen.buttons.push_back(GetDlgCtrlID(item));
   return TRUE;
 }
 
-DWORD WINAPI WatchForBox(void* context) {
-  SeenBox* seen = static_cast<SeenBox*>(context);
-  for (int tries = 0; tries < 500 && !seen->box; ++tries) {
-    EnumThreadWindows(seen->thread, FindBox, reinterpret_cast<LPARAM>(seen));
-    if (!seen->box) Sleep(20);
-  }
-  if (!seen->box) return 1;
-  seen->caption = TextOf(seen->box);
-  EnumChildWindows(seen->box, ReadBoxItem, reinterpret_cast<LPARAM>(seen));
-  PostMessageA(seen->box, WM_COMMAND, IDOK, 0);
-  return 0;
+void CALLBACK ReadBox(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND box = GetActiveWindow();
+  if (!box || !IsWindowVisible(box)) return;
+  KillTimer(nullptr, timer);
+  seen.caption = TextOf(box);
+  EnumChildWindows(box, ReadBoxItem, 0);
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
 }
 
 TEST(WindowObject, ShowMessageStylesAndCutAt1023Characters) {
@@ -361,12 +346,9 @@ TEST(WindowObject, ShowMessageStylesAndCutAt1023Characters) {
   };
   WindowObject owner;
   for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
-    SeenBox seen = {GetCurrentThreadId(), nullptr, "", "", nullptr, {}};
-    HANDLE watcher = CreateThread(nullptr, 0, WatchForBox, &seen, 0, nullptr);
+    seen = SeenBox();
+    SetTimer(nullptr, 0, 50, ReadBox);
     EXPECT_EQ(IDOK, owner.ShowMessage(cases[i].style, "Caption", "Value %d, %s", 42, cases[i].argument));
-    WaitForSingleObject(watcher, 15000);
-    CloseHandle(watcher);
-    ASSERT_NE(nullptr, seen.box) << "case " << i << ": no message box appeared";
     EXPECT_EQ("Caption", seen.caption) << "case " << i;
     EXPECT_EQ(cases[i].shown, seen.text) << "case " << i;
     EXPECT_EQ(LoadIconA(nullptr, cases[i].icon), seen.icon) << "case " << i;

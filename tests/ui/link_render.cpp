@@ -1,7 +1,5 @@
 #include "link_render.h"
 
-#include <stdio.h>
-
 int parentCommands = 0, parentLeaves = 0;
 
 namespace {
@@ -10,43 +8,23 @@ LRESULT CALLBACK ParentProcedure(HWND window, UINT message, WPARAM wParam, LPARA
   if (message == WM_CTLCOLORSTATIC) return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
   parentCommands += message == WM_COMMAND;
   parentLeaves += message == WM_MOUSELEAVE;
-  const LRESULT result = DefWindowProcA(window, message, wParam, lParam);
-  // The platform's WM_PRINT leaves the children out: print each at its place.
-  if (message == WM_PRINT && (lParam & PRF_CHILDREN)) {
-    HDC dc = reinterpret_cast<HDC>(wParam);
-    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-      RECT place;
-      GetWindowRect(child, &place);
-      MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&place), 2);
-      POINT origin;
-      SetViewportOrgEx(dc, place.left, place.top, &origin);
-      SendMessageA(child, WM_PRINT, wParam, PRF_CLIENT);
-      SetViewportOrgEx(dc, origin.x, origin.y, nullptr);
-    }
-  }
-  return result;
-}
-
-BITMAPINFOHEADER Header(int width, int height) {
-  BITMAPINFOHEADER header = {};
-  header.biSize = sizeof(header);
-  header.biWidth = width;
-  header.biHeight = -height;  // top-down
-  header.biPlanes = 1;
-  header.biBitCount = 32;
-  return header;
+  return DefWindowProcA(window, message, wParam, lParam);
 }
 
 }  // namespace
 
-Pixels RenderClient(HWND window, bool children) {
+Pixels RenderClient(HWND window) {
   RECT client;
   GetClientRect(window, &client);
   Pixels pixels;
   pixels.width = client.right;
   pixels.height = client.bottom;
   BITMAPINFO info = {};
-  info.bmiHeader = Header(pixels.width, pixels.height);
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = pixels.width;
+  info.bmiHeader.biHeight = -pixels.height;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
   void* bits = nullptr;
   HDC dc = CreateCompatibleDC(nullptr);
   HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
@@ -54,10 +32,7 @@ Pixels RenderClient(HWND window, bool children) {
   HBRUSH marker = CreateSolidBrush(RGB(1, 2, 3));
   FillRect(dc, &client, marker);
   DeleteObject(marker);
-  if (children)
-    SendMessageA(window, WM_PRINT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN);
-  else
-    SendMessageA(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  SendMessageA(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
   GdiFlush();
   const DWORD* source = static_cast<const DWORD*>(bits);
   for (int i = 0; i < pixels.width * pixels.height; ++i)
@@ -84,31 +59,6 @@ int Pixels::LongestRun(COLORREF colour) const {
   return best;
 }
 
-bool Pixels::Save(const std::string& path) const {
-  BITMAPINFOHEADER header = Header(width, height);
-  std::vector<DWORD> rows;
-  for (COLORREF p : data) rows.push_back(GetRValue(p) << 16 | GetGValue(p) << 8 | GetBValue(p));
-  BITMAPFILEHEADER file = {0x4D42, 0, 0, 0, sizeof(file) + sizeof(header)};
-  file.bfSize = file.bfOffBits + static_cast<DWORD>(rows.size() * 4);
-  FILE* out = fopen(path.c_str(), "wb");
-  if (!out) return false;
-  bool written = fwrite(&file, sizeof(file), 1, out) == 1 && fwrite(&header, sizeof(header), 1, out) == 1 &&
-                 fwrite(rows.data(), rows.size() * 4, 1, out) == 1;
-  return fclose(out) == 0 && written;
-}
-
-SavedUserValue::SavedUserValue(const char* keyPath, const char* valueName) : path(keyPath), name(valueName) {
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
-  DWORD size = 0;
-  if (RegQueryValueExA(key, valueName, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
-    old.resize(size + 1);
-    had = RegQueryValueExA(key, valueName, nullptr, &type, old.data(), &size) == ERROR_SUCCESS;
-    old.resize(size);
-  }
-  RegCloseKey(key);
-}
-
 namespace {
 
 // Writes (null `data`: deletes) one HKCU value, creating its key.
@@ -124,6 +74,13 @@ void PutUserValue(const std::string& path, const std::string& name, DWORD type, 
 }
 
 }  // namespace
+
+SavedUserValue::SavedUserValue(const char* keyPath, const char* valueName) : path(keyPath), name(valueName) {
+  DWORD size = 0;
+  if (RegGetValueA(HKEY_CURRENT_USER, keyPath, valueName, RRF_RT_ANY, &type, nullptr, &size) != ERROR_SUCCESS) return;
+  old.resize(size);
+  had = RegGetValueA(HKEY_CURRENT_USER, keyPath, valueName, RRF_RT_ANY, &type, old.data(), &size) == ERROR_SUCCESS;
+}
 
 SavedUserValue::~SavedUserValue() {
   PutUserValue(path, name, type, had ? old.data() : nullptr, static_cast<DWORD>(old.size()));

@@ -16,12 +16,10 @@ struct Pixels {
   bool operator==(const Pixels& other) const { return width == other.width && data == other.data; }
   int Count(COLORREF colour) const;
   int LongestRun(COLORREF colour) const;  // longest horizontal run in any row
-  bool Save(const std::string& path) const;  // as a BMP file
 };
 
-// The client area as painted over a marker background; `children` paints the
-// child windows too (WM_PRINT, for the test parent).
-Pixels RenderClient(HWND window, bool children = false);
+// The client area as painted over a marker background.
+Pixels RenderClient(HWND window);
 
 // One HKCU value; its old contents (or absence) come back on destruction.
 class SavedUserValue {
