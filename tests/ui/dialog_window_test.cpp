@@ -73,17 +73,6 @@ class TestDialog : public DialogWindow {
   }
 };
 
-// Captured before any test runs a dialog.
-const BOOL dpiAwareAtStart = IsProcessDPIAware();
-
-TEST(DialogWindow, RunModalMakesTheProcessDpiAware) {
-  if (dpiAwareAtStart) GTEST_SKIP() << "Wine makes every process DPI aware at start: RunModal's call cannot show";
-  TestDialog dialog;
-  dialog.PostOnInit(kEndMessage, 1);
-  EXPECT_EQ(1, dialog.Run());
-  EXPECT_TRUE(IsProcessDPIAware());
-}
-
 TEST(DialogWindow, RunModalShowsAdaptedOrStoredTemplate) {
   NONCLIENTMETRICSA metrics = {};
   metrics.cbSize = 340;
