@@ -1,5 +1,5 @@
 // Runs ThemeData or SeparatorLine in a folder whose uxtheme.dll is a fake,
-// for theme_data_test.cpp and separator_line_test.cpp. Writes what it did to
+// for theme_data_test.cpp. Writes what it did to
 // FAKE_LOG, between the fake's own lines:
 //
 //   controls_host.exe theme STEP...   STEP: open (class list "Toolbar"),

@@ -1,6 +1,6 @@
-// Pixel access for the link and label tests: a window's client area drawn
-// through WM_PRINTCLIENT into a 32-bit bitmap, registry values of the
-// Internet Explorer settings put back after a test, and a test window class.
+// Shared scaffolding of the link and label tests: a window's client area
+// drawn through WM_PRINTCLIENT into 32-bit pixels, Internet Explorer settings
+// put back after a test, and a shared white test parent.
 #ifndef TESTS_UI_LINK_RENDER_H_
 #define TESTS_UI_LINK_RENDER_H_
 
@@ -13,47 +13,38 @@ struct Pixels {
   int width = 0;
   int height = 0;
   std::vector<COLORREF> data;  // row by row from the top
-  COLORREF At(int x, int y) const { return data[y * width + x]; }
-  bool operator==(const Pixels& other) const {
-    return width == other.width && height == other.height && data == other.data;
-  }
+  bool operator==(const Pixels& other) const { return width == other.width && data == other.data; }
+  int Count(COLORREF colour) const;
+  int LongestRun(COLORREF colour) const;  // longest horizontal run in any row
 };
 
-// The client area as painted on WM_PRINTCLIENT over a marker background.
+// The client area as painted over a marker background.
 Pixels RenderClient(HWND window);
-// Number of pixels of exactly `colour`.
-int CountColour(const Pixels& pixels, COLORREF colour);
-// Longest horizontal run of `colour` in any row.
-int LongestRun(const Pixels& pixels, COLORREF colour);
-// Writes a 32-bit bottom-up BMP file; true when written.
-bool SaveBitmapFile(const std::string& path, HDC dc, HBITMAP bitmap, int width, int height);
 
-// One HKCU value whose old contents (or absence) come back on destruction.
+// One HKCU value; its old contents (or absence) come back on destruction.
 class SavedUserValue {
  public:
   SavedUserValue(const char* path, const char* name);
   ~SavedUserValue();
-  SavedUserValue(const SavedUserValue&) = delete;
-  SavedUserValue& operator=(const SavedUserValue&) = delete;
-  // A null text deletes the value.
-  void Set(const char* text);
+  void Set(const char* text);  // null deletes the value
 
  private:
-  std::string path;
-  std::string name;
+  std::string path, name;
   bool had = false;
   DWORD type = 0;
   std::vector<BYTE> old;
 };
 
-// A visible top-level window with a white background that answers
-// WM_CTLCOLORSTATIC with the white brush.
-HWND CreateTestParent(int x, int y, int width, int height);
+// The one test parent of the process (each top-level window costs Wine
+// seconds): visible, topmost, 360 x 120 at (100, 100), white, with white
+// static colour; it counts the WM_COMMAND and WM_MOUSELEAVE it receives.
+extern int parentCommands, parentLeaves;
+HWND TestParent();
+// Destroys every child of the test parent.
+void ClearTestParent();
 
-// Sends every message waiting for the calling thread's windows, for `ms`.
+// Dispatches the thread's messages for `ms`.
 void PumpFor(DWORD ms);
-
-// Height (lfHeight) of `font`.
 int HeightOf(HFONT font);
 
 // Runs `measure` on a DC of `item` with `model`'s face at `height` selected.

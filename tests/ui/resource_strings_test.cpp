@@ -8,10 +8,77 @@
 
 #include "support/guarded_bytes.h"
 #include "support/test_support.h"
+#include "ui/localized_resource.h"
 #include "ui/string_block_cases.h"
 #include "ui/ui_test_resources.h"
 
 namespace {
+
+TEST(ResourceLanguageChain, TriesSublanguagesThenNeutralThenEnglish) {
+  const struct {
+    WORD language;
+    WORD chain[kResourceLanguageCount];
+  } cases[] = {
+      {0x0407, {0x0407, 0x0407, 0x0007, 0, 0x0409, 0x0809, 0x0009}},
+      {0x0C07, {0x0C07, 0x0407, 0x0007, 0, 0x0409, 0x0809, 0x0009}},
+      {0x0816, {0x0816, 0x0416, 0x0016, 0, 0x0409, 0x0809, 0x0009}},
+      {0x0000, {0x0000, 0x0400, 0x0000, 0, 0x0409, 0x0809, 0x0009}},
+      {0x7C04, {0x7C04, 0x0404, 0x0004, 0, 0x0409, 0x0809, 0x0009}},
+  };
+  for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
+    WORD chain[kResourceLanguageCount];
+    ResourceLanguageChain(cases[i].language, chain);
+    for (int step = 0; step < kResourceLanguageCount; ++step)
+      EXPECT_EQ(cases[i].chain[step], chain[step]) << "case " << i << ", step " << step;
+  }
+}
+
+// Each raw resource holds the tag of its language, terminator included.
+std::string Found(int id, WORD language, DWORD* size) {
+  DWORD bytes = *size;
+  const char* data = static_cast<const char*>(
+      FindLocalizedResource(GetModuleHandleA(nullptr), RT_RCDATA, MAKEINTRESOURCEA(id), language, &bytes));
+  *size = bytes;
+  return data ? std::string(data, bytes) : "(none)";
+}
+
+// The platform's own lookup already falls back a little: an exact language
+// also finds its SUBLANG_NEUTRAL and LANG_NEUTRAL variants, and Wine answers
+// LANG_NEUTRAL with any language. The chain's order is shown by the table
+// above; here every case must come out as the chain promises.
+TEST(FindLocalizedResource, FollowsTheFallbackChain) {
+  using std::string;
+  const struct {
+    int id;
+    WORD language;
+    const char* tag;
+  } cases[] = {
+      {IDR_NEUTRAL_ONLY, 0x0407, "neutral"},
+      {IDR_NEUTRAL_ONLY, 0x0411, "neutral"},
+      {IDR_NEUTRAL_ONLY, 0x0000, "neutral"},
+      {IDR_UK_ONLY, 0x0407, "en-GB"},  // no German, no neutral: the chain reaches 0x0809
+      {IDR_UK_ONLY, 0x0416, "en-GB"},
+      {IDR_GERMAN_FAMILY, 0x0C07, "de-AT"},  // the language itself
+      {IDR_GERMAN_FAMILY, 0x0807, "de-DE"},  // its SUBLANG_DEFAULT before English
+      {IDR_GERMAN_FAMILY, 0x0407, "de-DE"},
+      {IDR_GERMAN_FAMILY, 0x0416, "en-US"},
+      {IDR_ENGLISH_PAIR, 0x0416, "en-GB"},  // 0x0809, not another English
+      {IDR_ENGLISH_PAIR, 0x0C09, "en-AU"},
+      {IDR_ENGLISH_NEUTRAL, 0x0407, "en"},
+      {IDR_PORTUGUESE, 0x0816, "pt"},  // SUBLANG_NEUTRAL before English
+      {IDR_ABSENT, 0x0407, "(none)"},
+  };
+  for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
+    DWORD size = 1234;  // a missing resource leaves it
+    const bool absent = cases[i].id == IDR_ABSENT;
+    EXPECT_EQ(string(cases[i].tag) + (absent ? "" : string(1, '\0')), Found(cases[i].id, cases[i].language, &size))
+        << "case " << i << ", language 0x" << std::hex << cases[i].language;
+    EXPECT_EQ(absent ? 1234 : strlen(cases[i].tag) + 1, size) << "case " << i;
+  }
+  EXPECT_NE(nullptr, FindLocalizedResource(GetModuleHandleA(nullptr), RT_RCDATA, MAKEINTRESOURCEA(IDR_NEUTRAL_ONLY),
+                                           0x0407, nullptr));
+}
+
 
 TEST(ResourceStrings, ReadsEntriesAlongTheLanguageChain) {
   const struct {
@@ -19,21 +86,13 @@ TEST(ResourceStrings, ReadsEntriesAlongTheLanguageChain) {
     int id;
     std::string text;
   } cases[] = {
-      {0x0407, 1, "Install"},
-      {0x0407, 2, "Exit"},
-      {0x0407, 3, "Tarnvik DVB-T Driver Installer"},
-      {0x0407, 4, "Please press 'Install' to start installation."},
+      {0x0407, 1, "Install"}, {0x0407, 4, "Please press 'Install' to start installation."},
       {0x0407, IDS_SECOND_BLOCK, "Zweiter Block"},
-      {0x0C07, 1, "Install"},               // through SUBLANG_DEFAULT
-      {0x0409, 1, "Install (en)"},          // the English block wins for English
+      {0x0C07, 1, "Install"},                      // through SUBLANG_DEFAULT
+      {0x0409, 1, "Install (en)"},                 // the English block wins for English
       {0x0407, IDS_ENGLISH_ONLY, "only English"},  // block only in English
-      {0x0407, IDS_EMPTY_ENTRY, "?"},       // block present, entry empty
-      {0x0407, 0, "?"},                     // entry 0 of block 1 is empty
-      {0x0407, IDS_NO_BLOCK, "?"},          // no block at all
-      {0x0407, -1, "?"},
-      {0x0407, 0x10000, "?"},
-      {0x0407, IDS_600, std::string(600, 'x')},
-      {0x0407, IDS_601, "?"},               // does not fit in 600 bytes
+      {0x0407, IDS_EMPTY_ENTRY, "?"}, {0x0407, 0, "?"}, {0x0407, IDS_NO_BLOCK, "?"}, {0x0407, -1, "?"},
+      {0x0407, 0x10000, "?"}, {0x0407, IDS_600, std::string(600, 'x')}, {0x0407, IDS_601, "?"},
   };
   ResourceStrings strings;
   for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
@@ -47,25 +106,18 @@ TEST(ResourceStrings, ReadsEntriesAlongTheLanguageChain) {
   }
 }
 
-TEST(ResourceStrings, OwnBufferIsReusedByTheNextCall) {
+// The object's own buffer, reused by the next call; the default selectors
+// follow the system's languages (only German and English strings exist).
+TEST(ResourceStrings, OwnBufferAndDefaultSelectors) {
   ResourceStrings strings;
-  strings.SetLanguage(0x0407);
-  char* first = strings.GetString(1, nullptr);
-  EXPECT_STREQ("Install", first);
-  char* second = strings.GetString(2, nullptr);
-  EXPECT_EQ(first, second);
-  EXPECT_STREQ("Exit", first);
-}
-
-TEST(ResourceStrings, DefaultSelectorsFollowTheSystemLanguages) {
-  // Only German and English strings exist; other languages reach English.
-  auto expected = [](LANGID language) {
-    return PRIMARYLANGID(language) == LANG_GERMAN ? "Install" : "Install (en)";
-  };
-  ResourceStrings strings;
+  auto expected = [](LANGID language) { return PRIMARYLANGID(language) == LANG_GERMAN ? "Install" : "Install (en)"; };
   EXPECT_STREQ(expected(GetUserDefaultLangID()), strings.GetString(1, nullptr));
   strings.SetLanguage(ResourceStrings::kSystemDefault);
   EXPECT_STREQ(expected(GetSystemDefaultLangID()), strings.GetString(1, nullptr));
+  strings.SetLanguage(0x0407);
+  char* first = strings.GetString(1, nullptr);
+  EXPECT_EQ(first, strings.GetString(2, nullptr));
+  EXPECT_STREQ("Exit", first);
 }
 
 // What GetString must give for entry `e` of `block`: its units in the ANSI

@@ -55,8 +55,8 @@ struct TemplateShape {
 TemplateShape DefaultShape(bool extended);
 
 // The template's bytes; item templates start at DWORD boundaries from the
-// first byte. `itemOffsets`, when given, receives where each item starts.
-Bytes BuildTemplate(const TemplateShape& shape, std::vector<size_t>* itemOffsets = nullptr);
+// first byte.
+Bytes BuildTemplate(const TemplateShape& shape);
 
 }  // namespace ui_test
 

@@ -12,40 +12,29 @@ TEST(VersionTitle, ParsesAndFormatsFileVersions) {
     const char* version;
     const char* suffix;
   } cases[] = {
-      {"1.02", "[1.02]"},
-      {"2.5", "[2.05]"},
+      {"1.02", "[1.02]"}, {"2.5", "[2.05]"},
       {"1, 0, 2, 1", "[1.01]"},  // the minor number is not read and keeps 1
-      {"1.0.2.1", "[1.00]"},
-      {"3.14", "[3.14]"},
-      {"4.123", "[4.123]"},
-      {"7", "[7.01]"},
-      {"8.", "[8.01]"},
-      {"", "[1.01]"},
-      {"v2.0", "[1.01]"},
-      {" 5.6", "[5.06]"},
+      {"1.0.2.1", "[1.00]"}, {"4.123", "[4.123]"}, {"7", "[7.01]"}, {"", "[1.01]"}, {"v2.0", "[1.01]"},
   };
   for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
     unsigned major = 1, minor = 1;
     ParseFileVersion(cases[i].version, &major, &minor);
     char title[64];
-    FormatVersionText(title, sizeof(title), "Caption", major, minor);
-    EXPECT_EQ(std::string("Caption ") + cases[i].suffix, title) << "case " << i;
+    EXPECT_EQ(std::string("Caption ") + cases[i].suffix, FormatVersionText(title, sizeof(title), "Caption", major, minor))
+        << "case " << i;
   }
 }
 
 TEST(VersionTitle, LongCaptionIsCutWithinTheBuffer) {
-  std::string caption(500, 'c');
-  for (size_t size : {1u, 2u, 16u, 200u}) {
+  const std::string caption(500, 'c');
+  for (size_t size : {0u, 1u, 2u, 200u}) {
     char buffer[208];
     memset(buffer, 0x7E, sizeof(buffer));
     EXPECT_EQ(buffer, FormatVersionText(buffer, size, caption.c_str(), 1, 2));
-    EXPECT_EQ(size - 1, strlen(buffer)) << "size " << size;
+    if (size) { EXPECT_EQ(size - 1, strlen(buffer)) << "size " << size; }
     for (size_t tail = size; tail < sizeof(buffer); ++tail)
       ASSERT_EQ(0x7E, buffer[tail]) << "size " << size << " wrote byte " << tail;
   }
-  char untouched = 0x7E;
-  FormatVersionText(&untouched, 0, "x", 1, 1);
-  EXPECT_EQ(0x7E, untouched);
 }
 
 }  // namespace
