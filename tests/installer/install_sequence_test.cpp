@@ -21,45 +21,41 @@ const char kInstalled[] = "Your new DVB-T driver was successfully installed.";
 const char kPreInstalled[] = "Your new DVB-T driver was successfully pre-installed.\\n\\n"
                              "Please connect your DVB-T USB device now and follow the wizard.";
 const char kFailed[] = "Can't install new DVB-T driver.";
-const FakeFolder::Environment kAllSucceed = {{"FAKE_NEWDEV_ANSWER", "TRUE"}, {"FAKE_SETUPAPI_ANSWER", "TRUE"}};
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+// Under HKLM: "0160" and "0161" stand for both receivers' stale keys, "01601"
+// for a decoy whose name starts like the first.
+std::string DeviceKey(const std::string& tail) { return "SYSTEM\\CurrentControlSet\\Enum\\USB\\Vid_14aa&Pid_" + tail; }
+bool KeyExists(const std::string& tail) {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, DeviceKey(tail).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
 
-// Both receivers' stale keys with sub-keys, and a decoy whose name starts
-// like the first; under HKLM, removed again on destruction.
-struct DeviceKeys {
-  static std::string Path(const char* tail) { return std::string("SYSTEM\\CurrentControlSet\\Enum\\USB\\Vid_14aa&Pid_") + tail; }
-  static bool Exist(const char* tail) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, Path(tail).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-  }
-  DeviceKeys() {
-    HKEY key;
-    for (const char* tail : {"0160\\5&1a&0&1\\Device Parameters\\Deep", "0161\\5&3c&0&1", "01601\\Inst"})
-      if (RegCreateKeyA(HKEY_LOCAL_MACHINE, Path(tail).c_str(), &key) == ERROR_SUCCESS) RegCloseKey(key);
-  }
-  ~DeviceKeys() {
-    for (const char* top : {"0160", "0161", "01601"}) RegDeleteTreeA(HKEY_LOCAL_MACHINE, Path(top).c_str());
-  }
-};
-
-// The host, the package and the fakes in a program folder; a temporary
-// folder for the staging.
+// The host, the package and the fakes in a program folder, a temporary
+// folder for the staging, and the device keys (with sub-keys) for the life
+// of the object.
 struct SequenceRun {
   SequenceRun() {
     ok = folder.AddProgram("install_sequence_host.exe") && folder.AddFake("newdev.dll", "newdev.dll") &&
          folder.AddFake("setupapi.dll", "setupapi.dll") && folder.AddFake("cfgmgr32.dll", "cfgmgr32.dll");
     for (const char* name : kPackage)
       ok = ok && CopyFileA(BuildPath(std::string("bin\\") + name).c_str(), folder.File(name).c_str(), FALSE);
+    HKEY key;
+    for (const char* tail : {"0160\\5&1a&0&1\\Device Parameters", "0161\\5&3c&0&1", "01601\\Inst"})
+      if (RegCreateKeyA(HKEY_LOCAL_MACHINE, DeviceKey(tail).c_str(), &key) == ERROR_SUCCESS) RegCloseKey(key);
+  }
+  ~SequenceRun() {
+    for (const char* top : {"0160", "0161", "01601"}) RegDeleteTreeA(HKEY_LOCAL_MACHINE, DeviceKey(top).c_str());
   }
   // The owner's lines; the fakes' lines go to `log`.
-  std::vector<std::string> Run(FakeFolder::Environment environment) {
-    environment.insert(environment.end(), {{"TMP", temporary.Path()}, {"TEMP", temporary.Path()}});
+  std::vector<std::string> Run(const char* newdevAnswer, const char* setupAnswer, const std::string& arguments = "") {
     DeleteFileA(folder.LogPath().c_str());
     DWORD exitCode = 1;
-    EXPECT_TRUE(folder.Run("install_sequence_host.exe", "\"" + folder.File("results.txt") + "\"", environment, 60000, &exitCode));
+    EXPECT_TRUE(folder.Run("install_sequence_host.exe", "\"" + folder.File("results.txt") + "\" " + arguments,
+                           {{"TMP", temporary.Path()}, {"TEMP", temporary.Path()}, {"FAKE_NEWDEV_ANSWER", newdevAnswer},
+                            {"FAKE_SETUPAPI_ANSWER", setupAnswer}},
+                           60000, &exitCode));
     EXPECT_EQ(0u, exitCode);
     log = folder.LogLines();
     return ReadLines(folder.File("results.txt"));
@@ -75,17 +71,6 @@ std::vector<std::string> OwnerLines(bool staged, const char* text) {
   if (staged) lines.push_back("OwnerWindow");
   lines.insert(lines.end(), {"ShowItem " + std::to_string(IDC_PROGRESS) + " 0", "SetMarquee 0",
                              std::string("ShowMessage 0x30 Tarnvik DVB-T Driver Installer|") + text, "Close", "exit 0"});
-  return lines;
-}
-
-std::vector<std::string> DeviceCalls(const std::string& inf) {
-  std::vector<std::string> lines;
-  for (const char* id : {kFirstId, kSecondId})
-    lines.push_back(std::string("newdev.UpdateDriverForPlugAndPlayDevicesA hwndParent=0x00001234 HardwareId=\"") + id +
-                    "\" FullInfPath=\"" + inf + "\" InstallFlags=0x00000001 bRebootRequired=set");
-  lines.push_back("setupapi.SetupCopyOEMInfA SourceInfFileName=\"" + inf +
-                  "\" OEMSourceMediaLocation=null OEMSourceMediaType=1 CopyStyle=0x00000000 DestinationInfFileName=null "
-                  "DestinationInfFileNameSize=0 RequiredSize=null DestinationInfFileNameComponent=null");
   return lines;
 }
 
@@ -105,21 +90,26 @@ TEST(InstallSequence, Outcomes) {
   for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
     const Case& c = cases[i];
     SCOPED_TRACE(testing::Message() << "case " << i);
-    DeviceKeys keys;
     SequenceRun run;
     ASSERT_TRUE(run.ok);
     if (c.missing) {
       EXPECT_TRUE(DeleteFileA(run.folder.File(c.missing).c_str()));
     }
-    EXPECT_EQ(OwnerLines(c.staged == 4, c.text),
-              run.Run({{"FAKE_NEWDEV_ANSWER", c.newdevAnswer}, {"FAKE_SETUPAPI_ANSWER", c.setupAnswer}}));
+    EXPECT_EQ(OwnerLines(c.staged == 4, c.text), run.Run(c.newdevAnswer, c.setupAnswer));
     for (int f = 0; f < 4; ++f)
-      EXPECT_EQ(f < c.staged, Exists(run.temporary.Path() + kStaging + kPackage[f])) << kPackage[f];
-    const std::string inf = run.temporary.Path() + kStaging + kPackage[0];
-    EXPECT_EQ(c.staged == 4 ? DeviceCalls(inf) : std::vector<std::string>(), run.log);
-    EXPECT_EQ(c.keysRemoved, !DeviceKeys::Exist("0160"));
-    EXPECT_EQ(c.keysRemoved, !DeviceKeys::Exist("0161"));
-    EXPECT_TRUE(DeviceKeys::Exist("01601\\Inst"));
+      EXPECT_EQ(f < c.staged, GetFileAttributesA((run.temporary.Path() + kStaging + kPackage[f]).c_str()) != INVALID_FILE_ATTRIBUTES) << f;
+    std::vector<std::string> calls;
+    const std::string inf = "\"" + run.temporary.Path() + kStaging + kPackage[0] + "\"";
+    for (const char* id : {kFirstId, kSecondId})
+      calls.push_back("newdev.UpdateDriverForPlugAndPlayDevicesA hwndParent=0x00001234 HardwareId=\"" + std::string(id) +
+                      "\" FullInfPath=" + inf + " InstallFlags=0x00000001 bRebootRequired=set");
+    calls.push_back("setupapi.SetupCopyOEMInfA SourceInfFileName=" + inf + " OEMSourceMediaLocation=null OEMSourceMediaType=1 "
+                    "CopyStyle=0x00000000 DestinationInfFileName=null DestinationInfFileNameSize=0 RequiredSize=null "
+                    "DestinationInfFileNameComponent=null");
+    EXPECT_EQ(c.staged == 4 ? calls : std::vector<std::string>(), run.log);
+    EXPECT_EQ(c.keysRemoved, !KeyExists("0160"));
+    EXPECT_EQ(c.keysRemoved, !KeyExists("0161"));
+    EXPECT_TRUE(KeyExists("01601\\Inst"));
   }
 }
 
@@ -129,8 +119,8 @@ TEST(InstallSequence, SecondRunOverReadOnlyStagedCopies) {
   SequenceRun run;
   ASSERT_TRUE(run.ok);
   for (const char* name : kPackage) SetFileAttributesA(run.folder.File(name).c_str(), FILE_ATTRIBUTE_READONLY);
-  EXPECT_EQ(OwnerLines(true, kInstalled), run.Run(kAllSucceed));
-  EXPECT_EQ(OwnerLines(true, kInstalled), run.Run(kAllSucceed));
+  EXPECT_EQ(OwnerLines(true, kInstalled), run.Run("TRUE", "TRUE"));
+  EXPECT_EQ(OwnerLines(true, kInstalled), run.Run("TRUE", "TRUE"));
 }
 
 // A program folder that cannot be had (the owner's path has no terminator,
@@ -142,9 +132,7 @@ TEST(InstallSequence, ProgramFolderThatCannotBeHad) {
     ASSERT_TRUE(run.ok);
     ScratchFolder current;
     for (const char* name : kPackage) CopyFileA(run.folder.File(name).c_str(), current.File(name).c_str(), FALSE);
-    FakeFolder::Environment environment = kAllSucceed;
-    environment.insert(environment.end(), {{"HOST_MODULE", module}, {"HOST_CWD", current.Path()}});
-    EXPECT_EQ(OwnerLines(true, kInstalled), run.Run(environment));
+    EXPECT_EQ(OwnerLines(true, kInstalled), run.Run("TRUE", "TRUE", std::string(module) + " \"" + current.Path() + ".\""));
   }
 }
 
