@@ -38,11 +38,8 @@ class RecordingOwner : public InstallOwner {
   }
   void ShowItem(int id, int show) override { fprintf(out, "ShowItem %d %d\n", id, show); }
   void SetMarquee(int on) override { fprintf(out, "SetMarquee %d\n", on); }
-  // Line feeds of the text are written as "\n".
   int ShowMessage(UINT style, const char* caption, const char* text) override {
-    fprintf(out, "ShowMessage 0x%02X %s|", style, caption);
-    for (const char* c = text; *c; ++c) *c == '\n' ? fputs("\\n", out) : fputc(*c, out);
-    fputc('\n', out);
+    fprintf(out, "ShowMessage 0x%02X %s|%s\n", style, caption, text);
     return IDOK;
   }
   void Close() override { fprintf(out, "Close\n"); }
@@ -55,7 +52,7 @@ class RecordingOwner : public InstallOwner {
 }  // namespace
 
 int main(int argc, char** argv) {
-  FILE* out = argc > 1 ? fopen(argv[1], "w") : nullptr;
+  FILE* out = argc > 1 ? fopen(argv[1], "wb") : nullptr;
   if (!out || (argc > 3 && !SetCurrentDirectoryA(argv[3]))) return 2;
   RecordingOwner owner(out, argc > 2 ? argv[2] : "");
   fprintf(out, "exit %d\n", InstallSequence(reinterpret_cast<INT_PTR>(&owner), 0));

@@ -18,7 +18,7 @@ const char kStaging[] = "Tarnvik DVB-T Driver\\";
 const char kFirstId[] = "USB\\Vid_14aa&Pid_0160";
 const char kSecondId[] = "USB\\Vid_14aa&Pid_0161";
 const char kInstalled[] = "Your new DVB-T driver was successfully installed.";
-const char kPreInstalled[] = "Your new DVB-T driver was successfully pre-installed.\\n\\n"
+const char kPreInstalled[] = "Your new DVB-T driver was successfully pre-installed.\n\n"
                              "Please connect your DVB-T USB device now and follow the wizard.";
 const char kFailed[] = "Can't install new DVB-T driver.";
 
@@ -48,8 +48,8 @@ struct SequenceRun {
   ~SequenceRun() {
     for (const char* top : {"0160", "0161", "01601"}) RegDeleteTreeA(HKEY_LOCAL_MACHINE, DeviceKey(top).c_str());
   }
-  // The owner's lines; the fakes' lines go to `log`.
-  std::vector<std::string> Run(const char* newdevAnswer, const char* setupAnswer, const std::string& arguments = "") {
+  // What the owner was asked to do; the fakes' lines go to `log`.
+  std::string Run(const char* newdevAnswer, const char* setupAnswer, const std::string& arguments = "") {
     DeleteFileA(folder.LogPath().c_str());
     DWORD exitCode = 1;
     EXPECT_TRUE(folder.Run("install_sequence_host.exe", "\"" + folder.File("results.txt") + "\" " + arguments,
@@ -58,7 +58,9 @@ struct SequenceRun {
                            60000, &exitCode));
     EXPECT_EQ(0u, exitCode);
     log = folder.LogLines();
-    return ReadLines(folder.File("results.txt"));
+    std::string owner;
+    ReadFileBytes(folder.File("results.txt"), &owner);
+    return owner;
   }
   bool ok = false;
   FakeFolder folder;
@@ -66,12 +68,9 @@ struct SequenceRun {
   std::vector<std::string> log;
 };
 
-std::vector<std::string> OwnerLines(bool staged, const char* text) {
-  std::vector<std::string> lines = {"GetModuleDirectory"};
-  if (staged) lines.push_back("OwnerWindow");
-  lines.insert(lines.end(), {"ShowItem " + std::to_string(IDC_PROGRESS) + " 0", "SetMarquee 0",
-                             std::string("ShowMessage 0x30 Tarnvik DVB-T Driver Installer|") + text, "Close", "exit 0"});
-  return lines;
+std::string OwnerCalls(bool staged, const char* text) {
+  return std::string("GetModuleDirectory\n") + (staged ? "OwnerWindow\n" : "") + "ShowItem " + std::to_string(IDC_PROGRESS) +
+         " 0\nSetMarquee 0\nShowMessage 0x30 Tarnvik DVB-T Driver Installer|" + text + "\nClose\nexit 0\n";
 }
 
 TEST(InstallSequence, Outcomes) {
@@ -95,7 +94,7 @@ TEST(InstallSequence, Outcomes) {
     if (c.missing) {
       EXPECT_TRUE(DeleteFileA(run.folder.File(c.missing).c_str()));
     }
-    EXPECT_EQ(OwnerLines(c.staged == 4, c.text), run.Run(c.newdevAnswer, c.setupAnswer));
+    EXPECT_EQ(OwnerCalls(c.staged == 4, c.text), run.Run(c.newdevAnswer, c.setupAnswer));
     for (int f = 0; f < 4; ++f)
       EXPECT_EQ(f < c.staged, GetFileAttributesA((run.temporary.Path() + kStaging + kPackage[f]).c_str()) != INVALID_FILE_ATTRIBUTES) << f;
     std::vector<std::string> calls;
@@ -119,8 +118,8 @@ TEST(InstallSequence, SecondRunOverReadOnlyStagedCopies) {
   SequenceRun run;
   ASSERT_TRUE(run.ok);
   for (const char* name : kPackage) SetFileAttributesA(run.folder.File(name).c_str(), FILE_ATTRIBUTE_READONLY);
-  EXPECT_EQ(OwnerLines(true, kInstalled), run.Run("TRUE", "TRUE"));
-  EXPECT_EQ(OwnerLines(true, kInstalled), run.Run("TRUE", "TRUE"));
+  EXPECT_EQ(OwnerCalls(true, kInstalled), run.Run("TRUE", "TRUE"));
+  EXPECT_EQ(OwnerCalls(true, kInstalled), run.Run("TRUE", "TRUE"));
 }
 
 // A program folder that cannot be had (the owner's path has no terminator,
@@ -132,7 +131,7 @@ TEST(InstallSequence, ProgramFolderThatCannotBeHad) {
     ASSERT_TRUE(run.ok);
     ScratchFolder current;
     for (const char* name : kPackage) CopyFileA(run.folder.File(name).c_str(), current.File(name).c_str(), FALSE);
-    EXPECT_EQ(OwnerLines(true, kInstalled), run.Run("TRUE", "TRUE", std::string(module) + " \"" + current.Path() + ".\""));
+    EXPECT_EQ(OwnerCalls(true, kInstalled), run.Run("TRUE", "TRUE", std::string(module) + " \"" + current.Path() + ".\""));
   }
 }
 
