@@ -1,4 +1,4 @@
-// Runs InstallSequence for install_sequence_test.cpp with an owner that
+// Runs InstallSequence for installer_test.cpp with an owner that
 // writes one line per call, then "exit N" with the routine's result:
 //
 //   install_sequence_host.exe RESULTS [MODULE CURRENT]
