@@ -160,6 +160,21 @@ HWND FindDialog(const std::string& title) {
   return nullptr;
 }
 
+// Pixels of `window` on the screen that are clearly yellow or orange.
+int YellowPixels(HWND window) {
+  RECT rect;
+  GetWindowRect(window, &rect);
+  HDC screen = GetDC(nullptr);
+  int count = 0;
+  for (int y = rect.top; y < rect.bottom; ++y)
+    for (int x = rect.left; x < rect.right; ++x) {
+      const COLORREF c = GetPixel(screen, x, y);
+      count += GetRValue(c) > 180 && GetGValue(c) > 150 && GetBValue(c) < 100;
+    }
+  ReleaseDC(nullptr, screen);
+  return count;
+}
+
 // Bramcot.exe on the medium, started on a thread of this test; every device
 // call succeeds, and the fake newdev.dll holds its first call until `block`
 // is set.
@@ -247,7 +262,10 @@ TEST(InstallerDialog, WindowThroughAnInstall) {
   HWND icon = nullptr;
   while ((icon = FindWindowExA(box, icon, "Static", nullptr)) && (GetWindowLongA(icon, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) {
   }
-  EXPECT_TRUE(icon && IsWindowVisible(icon)) << "the message has no icon";
+  ASSERT_TRUE(icon) << "the message has no icon";
+  // Read from the screen once the box has painted it.
+  for (DWORD start = GetTickCount(); YellowPixels(icon) <= 20 && GetTickCount() - start < 5000;) Sleep(50);
+  EXPECT_GT(YellowPixels(icon), 20) << "not the yellow exclamation mark";
   // The device installer's windows are owned by the dialog.
   const std::vector<std::string> log = run.folder.LogLines();
   char owner[32];
