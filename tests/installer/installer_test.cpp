@@ -69,7 +69,7 @@ struct SequenceRun : Medium {
   ~SequenceRun() {
     for (const char* top : {"0160", "0161", "01601"}) RegDeleteTreeA(HKEY_LOCAL_MACHINE, DeviceKey(top).c_str());
   }
-  // What the owner was asked to do; the fakes' lines go to `log`.
+  // What the owner was asked to do; the fakes' lines are in folder.LogLines().
   std::string Run(const char* newdev, const char* setupapi, const std::string& arguments = "") {
     DeleteFileA(folder.LogPath().c_str());
     DWORD exitCode = 1;
@@ -77,12 +77,10 @@ struct SequenceRun : Medium {
     EXPECT_TRUE(folder.Run("install_sequence_host.exe", "\"" + results + "\" " + arguments, Answers(newdev, setupapi),
                            60000, &exitCode));
     EXPECT_EQ(0u, exitCode);
-    log = folder.LogLines();
     std::string owner;
     ReadFileBytes(results, &owner);
     return owner;
   }
-  std::vector<std::string> log;
 };
 
 std::string OwnerCalls(bool staged, const char* text) {
@@ -125,7 +123,7 @@ TEST(InstallSequence, Outcomes) {
                     "\" OEMSourceMediaLocation=null OEMSourceMediaType=1 CopyStyle=0x00000000 "
                     "DestinationInfFileName=null DestinationInfFileNameSize=0 RequiredSize=null "
                     "DestinationInfFileNameComponent=null");
-    EXPECT_EQ(c.staged == 4 ? calls : std::vector<std::string>(), run.log);
+    EXPECT_EQ(c.staged == 4 ? calls : std::vector<std::string>(), run.folder.LogLines());
     EXPECT_EQ(c.keysRemoved, !KeyExists("0160"));
     EXPECT_EQ(c.keysRemoved, !KeyExists("0161"));
     EXPECT_TRUE(KeyExists("01601\\Inst"));
