@@ -19,7 +19,7 @@ HARNESS_USER=${HARNESS_USER:-bramtest}
 HARNESS_DIR=${HARNESS_DIR:?HARNESS_DIR must name the harness folder}
 PREFIX=$HARNESS_DIR/prefix
 STATE=$HARNESS_DIR/state
-STAMP_TEXT="win32 prefix v3"
+STAMP_TEXT="win32 prefix v4"
 
 # Drive letters of the test prefix. Wine reads the drive types when its
 # services start, so they are laid down before the persistent wineserver runs;
@@ -116,6 +116,12 @@ make_prefix() {
         echo "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug]"
         echo "\"Debugger\"=\"no-debugger.exe\""
         echo "\"Auto\"=\"1\""
+        echo
+        # No window manager runs on the Xvfb display: unmanaged windows spare
+        # the two seconds Wine waits for one on every hidden window, and
+        # Wine draws their frames and captions itself.
+        echo "[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]"
+        echo "\"Managed\"=\"N\""
         echo
         echo "[HKEY_LOCAL_MACHINE\\Software\\Wine\\Drives]"
         local d
