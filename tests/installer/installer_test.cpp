@@ -191,10 +191,6 @@ struct InstallerRun : Medium {
     FakeFolder::Environment environment = Answers("TRUE", "TRUE");
     environment.insert(environment.end(),
                        {{"FAKE_NEWDEV_ENTERED", name + "_entered"}, {"FAKE_NEWDEV_BLOCK", name + "_block"}});
-    // With no window manager on the test display, Wine waits 2 s for each
-    // managed window that is hidden. The run removes the key again.
-    RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\Bramcot.exe\\X11 Driver", "Managed", REG_SZ,
-                    "N", 2);
     runner = std::thread([this, environment] {
       if (!folder.Run("Bramcot.exe", "", environment, 60000, &exitCode)) exitCode = 0xDEAD;
     });
