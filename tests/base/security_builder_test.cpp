@@ -13,66 +13,53 @@ using testing_support::ScratchKey;
 
 namespace {
 
-TEST(SecurityBuilder, NullDaclDescriptor) {
+// Null: a 20-byte absolute descriptor with a present, null DACL; a
+// definition: the platform's self-relative one, usable as a key's DACL;
+// anything else: nothing. The attributes carry the descriptor either way.
+TEST(SecurityBuilder, DescriptorsAndAttributes) {
   SecurityBuilder builder;
-  PSECURITY_DESCRIPTOR descriptor = builder.BuildDescriptor(nullptr);
-  ASSERT_NE(nullptr, descriptor);
-  EXPECT_EQ(20u, _msize(descriptor));
-  EXPECT_TRUE(IsValidSecurityDescriptor(descriptor));
-  SECURITY_DESCRIPTOR_CONTROL control = 0;
-  DWORD revision = 0;
-  ASSERT_TRUE(GetSecurityDescriptorControl(descriptor, &control, &revision));
-  EXPECT_EQ(0, control & SE_SELF_RELATIVE) << "the copy is absolute";
-  BOOL present = FALSE, defaulted = TRUE;
-  PACL dacl = reinterpret_cast<PACL>(1);
-  ASSERT_TRUE(GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted));
-  EXPECT_TRUE(present);
-  EXPECT_EQ(nullptr, dacl);
-  EXPECT_FALSE(defaulted);
-  free(descriptor);
-}
-
-TEST(SecurityBuilder, DescriptorFromDefinition) {
-  SecurityBuilder builder;
-  PSECURITY_DESCRIPTOR descriptor = builder.BuildDescriptor(kOpenAccessDefinition);
-  ASSERT_NE(nullptr, descriptor);
-  EXPECT_TRUE(IsValidSecurityDescriptor(descriptor));
-  EXPECT_EQ(GetSecurityDescriptorLength(descriptor), _msize(descriptor));
-  SECURITY_DESCRIPTOR_CONTROL control = 0;
-  DWORD revision = 0;
-  ASSERT_TRUE(GetSecurityDescriptorControl(descriptor, &control, &revision));
-  EXPECT_NE(0, control & SE_SELF_RELATIVE);
-
-  // The copy must work as a key's DACL.
-  ScratchKey scratch;
-  HKEY key;
-  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(scratch.Root(), scratch.Path().c_str(), 0, WRITE_DAC, &key));
-  EXPECT_EQ(ERROR_SUCCESS, RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor));
-  RegCloseKey(key);
-  EXPECT_TRUE(GrantsEveryoneFullAccess(scratch.Root(), scratch.Path()));
-  free(descriptor);
-
-  EXPECT_EQ(nullptr, builder.BuildDescriptor("D:(A;;bogus;;;WD)"));
-}
-
-TEST(SecurityBuilder, SecurityAttributes) {
-  SecurityBuilder builder;
-  SECURITY_ATTRIBUTES attributes = {};
-  ASSERT_EQ(1, builder.BuildSecurityAttributes(nullptr, &attributes, 1));
-  EXPECT_EQ(12u, attributes.nLength);
-  EXPECT_EQ(TRUE, attributes.bInheritHandle);
-  ASSERT_NE(nullptr, attributes.lpSecurityDescriptor);
-  HANDLE event = CreateEventA(&attributes, TRUE, FALSE, nullptr);
-  EXPECT_NE(nullptr, event) << "the attributes must be usable";
-  if (event) CloseHandle(event);
-  free(attributes.lpSecurityDescriptor);
-
-  attributes = SECURITY_ATTRIBUTES();
-  attributes.lpSecurityDescriptor = &attributes;
-  EXPECT_EQ(0, builder.BuildSecurityAttributes("not a definition", &attributes, 0));
-  EXPECT_EQ(12u, attributes.nLength);
-  EXPECT_EQ(FALSE, attributes.bInheritHandle);
-  EXPECT_EQ(nullptr, attributes.lpSecurityDescriptor);
+  const struct {
+    const char* definition;
+    int selfRelative;  // -1: no descriptor
+  } cases[] = {{nullptr, 0}, {kOpenAccessDefinition, 1}, {"D:(A;;bogus;;;WD)", -1}};
+  for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
+    SCOPED_TRACE(testing::Message() << "case " << i);
+    SECURITY_ATTRIBUTES attributes = {0, &attributes, FALSE};
+    EXPECT_EQ(cases[i].selfRelative >= 0, builder.BuildSecurityAttributes(cases[i].definition, &attributes, i == 0));
+    EXPECT_EQ(12u, attributes.nLength);
+    EXPECT_EQ(i == 0, attributes.bInheritHandle);
+    PSECURITY_DESCRIPTOR descriptor = attributes.lpSecurityDescriptor;
+    if (cases[i].selfRelative < 0) {
+      EXPECT_EQ(nullptr, descriptor);
+      EXPECT_EQ(nullptr, builder.BuildDescriptor(cases[i].definition));
+      continue;
+    }
+    ASSERT_NE(nullptr, descriptor);
+    EXPECT_TRUE(IsValidSecurityDescriptor(descriptor));
+    EXPECT_EQ(cases[i].selfRelative ? GetSecurityDescriptorLength(descriptor) : 20u, _msize(descriptor));
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    ASSERT_TRUE(GetSecurityDescriptorControl(descriptor, &control, &revision));
+    EXPECT_EQ(cases[i].selfRelative, (control & SE_SELF_RELATIVE) != 0);
+    BOOL present = FALSE, defaulted = TRUE;
+    PACL dacl = reinterpret_cast<PACL>(1);
+    ASSERT_TRUE(GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted));
+    EXPECT_TRUE(present);
+    EXPECT_FALSE(defaulted);
+    EXPECT_EQ(cases[i].selfRelative == 0, dacl == nullptr);
+    HANDLE event = CreateEventA(&attributes, TRUE, FALSE, nullptr);
+    EXPECT_NE(nullptr, event) << "the attributes must be usable";
+    CloseHandle(event);
+    ScratchKey scratch;
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(scratch.Root(), scratch.Path().c_str(), 0, WRITE_DAC, &key));
+    EXPECT_EQ(ERROR_SUCCESS, RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor));
+    RegCloseKey(key);
+    if (cases[i].selfRelative) {
+      EXPECT_TRUE(GrantsEveryoneFullAccess(scratch.Root(), scratch.Path()));
+    }
+    free(descriptor);
+  }
   EXPECT_EQ(0, builder.BuildSecurityAttributes(nullptr, nullptr, 0));
 }
 
