@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "coinstaller/handle_count.h"
 #include "support/test_support.h"
 
 namespace {
@@ -15,57 +16,52 @@ int WaitOnEvent(INT_PTR event, INT_PTR) {
   return 7;
 }
 
-DWORD HandleCount() {
-  DWORD count = 0;
-  GetProcessHandleCount(GetCurrentProcess(), &count);
-  return count;
-}
+// Counted from the system's handle list: Wine's GetProcessHandleCount
+// always answers 0.
+DWORD HandleCount() { return OwnHandleCount(); }
 
-TEST(WorkerThread, RunsRoutineAndWaitDoneAfterEndReturnsAtOnce) {
-  WorkerThread worker;
-  EXPECT_EQ(0, worker.WaitDone(0)) << "never started";
-  ASSERT_EQ(1, worker.Start(ReturnArgSum, 40, 2));
-  for (int i = 0; i < 500 && worker.Running(); ++i) Sleep(10);
-  ASSERT_FALSE(worker.Running());
-  EXPECT_EQ(42, worker.ExitValue());
-  DWORD before = GetTickCount();
-  EXPECT_EQ(0, worker.WaitDone(0)) << "the routine already ended";
-  EXPECT_LT(GetTickCount() - before, 100u);
-}
-
-TEST(WorkerThread, RefusesSecondStartAndStopTerminates) {
+TEST(WorkerThread, StartEndStopAndRestart) {
+  ASSERT_TRUE(HandleCountWorks());
   HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  WorkerThread worker;
-  ASSERT_EQ(1, worker.Start(WaitOnEvent, reinterpret_cast<INT_PTR>(release), 0));
-  EXPECT_EQ(0, worker.Start(ReturnArgSum, 1, 1));
-  EXPECT_EQ(0, worker.WaitDone(50)) << "still running at the time-out";
-  worker.Stop();
-  EXPECT_FALSE(worker.Running());
-  EXPECT_EQ(0, worker.ExitValue());
-  // A new start after the forced stop works and signals its own event.
-  ASSERT_EQ(1, worker.Start(ReturnArgSum, 2, 3));
-  EXPECT_EQ(1, worker.WaitDone(5000) || !worker.Running());
-  for (int i = 0; i < 500 && worker.Running(); ++i) Sleep(10);
-  EXPECT_EQ(5, worker.ExitValue());
-  CloseHandle(release);
-}
-
-TEST(WorkerThread, StopOnIdleThreadOnlyReleases) {
-  DWORD before = HandleCount();
+  DWORD handles = HandleCount();
+  {
+    WorkerThread idle;
+    idle.Stop();
+    idle.Stop();
+  }
+  EXPECT_EQ(handles, HandleCount()) << "Stop on an idle worker only releases";
   {
     WorkerThread worker;
+    EXPECT_EQ(0, worker.WaitDone(0)) << "never started";
+    ASSERT_EQ(1, worker.Start(ReturnArgSum, 40, 2));
+    for (int i = 0; i < 500 && worker.Running(); ++i) Sleep(10);
+    ASSERT_FALSE(worker.Running());
+    EXPECT_EQ(42, worker.ExitValue());
+    DWORD before = GetTickCount();
+    EXPECT_EQ(0, worker.WaitDone(0)) << "the routine already ended";
+    EXPECT_LT(GetTickCount() - before, 100u);
+
+    ASSERT_EQ(1, worker.Start(WaitOnEvent, reinterpret_cast<INT_PTR>(release), 0));
+    EXPECT_EQ(0, worker.Start(ReturnArgSum, 1, 1)) << "still running";
+    EXPECT_EQ(0, worker.WaitDone(50)) << "still running at the time-out";
     worker.Stop();
-    worker.Stop();
+    EXPECT_FALSE(worker.Running());
+    EXPECT_EQ(0, worker.ExitValue());
+    // A new start after the forced stop works and signals its own event.
+    ASSERT_EQ(1, worker.Start(ReturnArgSum, 2, 3));
+    EXPECT_EQ(1, worker.WaitDone(5000) || !worker.Running());
+    for (int i = 0; i < 500 && worker.Running(); ++i) Sleep(10);
+    EXPECT_EQ(5, worker.ExitValue());
   }
-  EXPECT_EQ(before, HandleCount());
+  EXPECT_EQ(handles, HandleCount()) << "a handle leaked";
+  CloseHandle(release);
 }
 
 // Stop and the routine's own end race; the thread handle must be closed once
 // and nothing may hang or leak.
 TEST(WorkerThread, StopRacingTheEndNeverDoubleClosesOrHangs) {
   HANDLE sentinel = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  DWORD before = HandleCount();
-  DWORD start = GetTickCount();
+  DWORD before = HandleCount(), start = GetTickCount();
   for (int i = 0; i < 3000; ++i) {
     WorkerThread worker;
     ASSERT_EQ(1, worker.Start(ReturnArgSum, i, 0));
@@ -81,21 +77,18 @@ TEST(WorkerThread, StopRacingTheEndNeverDoubleClosesOrHangs) {
   CloseHandle(sentinel);
 }
 
-LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_APP) return 99;
-  return DefWindowProcA(window, message, wParam, lParam);
+LRESULT CALLBACK AnswerApp(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return message == WM_APP ? 99 : DefWindowProcA(window, message, wParam, lParam);
 }
 
 struct SendArgs {
   HWND window;
   LRESULT answer;
-  HANDLE release;
 };
 
-int SendThenRelease(INT_PTR argument, INT_PTR) {
+int SendToWindow(INT_PTR argument, INT_PTR) {
   SendArgs* args = reinterpret_cast<SendArgs*>(argument);
   args->answer = SendMessageA(args->window, WM_APP, 0, 0);  // answered only while the owner pumps
-  SetEvent(args->release);
   return 0;
 }
 
@@ -108,18 +101,16 @@ int PostQuitThenWait(INT_PTR thread, INT_PTR event) {
 
 TEST(WaitableHandle, WaitDoneKeepsWindowsResponsiveAndQuitEndsIt) {
   WNDCLASSA windowClass = {};
-  windowClass.lpfnWndProc = CountingProc;
+  windowClass.lpfnWndProc = AnswerApp;
   windowClass.hInstance = GetModuleHandleA(nullptr);
   windowClass.lpszClassName = "WorkerThreadTestWindow";
   RegisterClassA(&windowClass);
   HWND window = CreateWindowA("WorkerThreadTestWindow", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
                               windowClass.hInstance, nullptr);
   ASSERT_NE(nullptr, window);
-
-  // The worker's SendMessage is answered only because WaitDone pumps.
-  SendArgs args = {window, 0, CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+  SendArgs args = {window, 0};
   WorkerThread sender;
-  ASSERT_EQ(1, sender.Start(SendThenRelease, reinterpret_cast<INT_PTR>(&args), 0));
+  ASSERT_EQ(1, sender.Start(SendToWindow, reinterpret_cast<INT_PTR>(&args), 0));
   EXPECT_EQ(1, sender.WaitDone(0));
   EXPECT_EQ(99, args.answer);
 
@@ -133,48 +124,38 @@ TEST(WaitableHandle, WaitDoneKeepsWindowsResponsiveAndQuitEndsIt) {
   EXPECT_EQ(5u, message.wParam);
   quitter.Stop();
   CloseHandle(never);
-  CloseHandle(args.release);
   DestroyWindow(window);
-}
-
-TEST(WaitableHandle, PumpWaitWithNullSecondAndTimeOut) {
-  WaitableHandle event;
-  ASSERT_EQ(1, event.CreateNamedEvent(1, 0, nullptr, 0));
-  HANDLE none = nullptr;
-  DWORD before = GetTickCount();
-  EXPECT_EQ(0, event.PumpWait(100, &none));
-  EXPECT_GE(GetTickCount() - before, 90u);
-  ASSERT_EQ(1, event.Signal());
-  EXPECT_EQ(1, event.PumpWait(1000, &none));
-
-  WaitableHandle other;
-  ASSERT_EQ(1, other.CreateNamedEvent(1, 1, nullptr, 0));
-  HANDLE second = other.Handle();
-  ResetEvent(event.Handle());
-  EXPECT_EQ(1, event.PumpWait(1000, &second)) << "the second handle counts";
-
-  int timedOut = -1;
-  EXPECT_EQ(0, event.Wait(10, &timedOut));
-  EXPECT_EQ(1, timedOut);
-  WaitableHandle empty;
-  EXPECT_EQ(0, empty.Wait(10, &timedOut));
-  EXPECT_EQ(0, timedOut) << "a failed wait is not a time-out";
 }
 
 int failedWaits = 0;
 DWORD lastMask = 0;
 DWORD WINAPI FailFirstWait(DWORD count, const HANDLE* handles, BOOL all, DWORD timeout, DWORD mask) {
   lastMask = mask;
-  if (failedWaits++ == 0) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return WAIT_FAILED;
-  }
-  return MsgWaitForMultipleObjects(count, handles, all, timeout, mask);
+  if (failedWaits++ > 0) return MsgWaitForMultipleObjects(count, handles, all, timeout, mask);
+  SetLastError(ERROR_INVALID_PARAMETER);
+  return WAIT_FAILED;
 }
 
-TEST(WaitableHandle, PumpWaitRetriesWithoutRawInputWhenTheWaitFails) {
-  WaitableHandle event;
-  ASSERT_EQ(1, event.CreateNamedEvent(1, 1, nullptr, 0));
+TEST(WaitableHandle, PumpWaitAndWait) {
+  WaitableHandle event, other;
+  ASSERT_EQ(1, event.CreateNamedEvent(1, 0, nullptr, 0));
+  HANDLE none = nullptr;
+  DWORD before = GetTickCount();
+  EXPECT_EQ(0, event.PumpWait(100, &none));
+  EXPECT_GE(GetTickCount() - before, 90u);
+  ASSERT_EQ(1, other.CreateNamedEvent(1, 1, nullptr, 0));
+  HANDLE second = other.Handle();
+  EXPECT_EQ(1, event.PumpWait(1000, &second)) << "the second handle counts";
+  int timedOut = -1;
+  EXPECT_EQ(0, event.Wait(10, &timedOut));
+  EXPECT_EQ(1, timedOut);
+  ASSERT_EQ(1, event.Signal());
+  EXPECT_EQ(1, event.Wait(10, &timedOut));
+  WaitableHandle empty;
+  EXPECT_EQ(0, empty.Wait(10, &timedOut));
+  EXPECT_EQ(0, timedOut) << "a failed wait is not a time-out";
+
+  // A failed wait (raw input unknown before XP) is retried without it.
   WaitableHandle::msgWait = FailFirstWait;
   int result = event.PumpWait(1000);
   WaitableHandle::msgWait = ::MsgWaitForMultipleObjects;
@@ -187,29 +168,21 @@ TEST(WaitableHandle, PumpWaitRetriesWithoutRawInputWhenTheWaitFails) {
 // program runs under each emulated version.
 TEST(WaitableHandle, GlobalNamedEventPerVersion) {
   using namespace testing_support;
-  const struct {
-    const char* version;
-    const char* expected;
-  } cases[] = {
-      {"winxp", "global=1 plain=0 nulldacl=1"},
-      {"nt40", "global=0 plain=1 nulldacl=0"},
-      {"win98", "global=0 plain=1 nulldacl=0"},
-  };
+  const char* const cases[][2] = {
+      {"winxp", "global=1 plain=0 nulldacl=1"}, {"nt40", "global=0 plain=1 nulldacl=0"}, {"win98", "global=0 plain=1 nulldacl=0"}};
   ScratchFolder folder;
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.version);
-    std::string exe = std::string("eventprobe_") + c.version + ".exe";
+    SCOPED_TRACE(c[0]);
+    std::string exe = std::string("eventprobe_") + c[0] + ".exe", out = folder.File(std::string(c[0]) + ".txt");
     ASSERT_TRUE(CopyFileA(BuildPath("testbin\\event_probe.exe").c_str(), folder.File(exe).c_str(), FALSE));
-    SetEmulatedVersion(exe, c.version);
-    std::string out = folder.File(std::string(c.version) + ".txt");
+    SetEmulatedVersion(exe, c[0]);
     DWORD code = 1;
-    ASSERT_TRUE(RunProgram("\"" + folder.File(exe) + "\" BramcotProbe_" + c.version + " \"" + out + "\"", 30000,
-                           &code));
+    ASSERT_TRUE(RunProgram("\"" + folder.File(exe) + "\" BramcotProbe_" + c[0] + " \"" + out + "\"", 30000, &code));
     SetEmulatedVersion(exe, "");
     EXPECT_EQ(0u, code);
     std::string report;
     ASSERT_TRUE(ReadFileBytes(out, &report));
-    EXPECT_EQ(c.expected, report);
+    EXPECT_EQ(c[1], report);
   }
 }
 
