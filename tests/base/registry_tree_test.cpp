@@ -34,47 +34,36 @@ TEST(RemoveTree, StopsAtFirstKeyThatCannotGo) {
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, root.Sub("t\\m")));
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, root.Sub("t\\z"))) << "the removal must stop";
   // The parents that stay keep the access they were opened up to.
-  EXPECT_TRUE(GrantsEveryoneFullAccess(HKEY_CURRENT_USER, root.Sub("t")));
-  EXPECT_TRUE(GrantsEveryoneFullAccess(HKEY_CURRENT_USER, root.Sub("t\\m")));
+  EXPECT_PRED1(GrantsEveryoneFullAccess, DaclText(HKEY_CURRENT_USER, root.Sub("t")));
+  EXPECT_PRED1(GrantsEveryoneFullAccess, DaclText(HKEY_CURRENT_USER, root.Sub("t\\m")));
 }
 
 // Deleting a symbolic-link key through its name deletes the target, so the
 // link is still the first sub-key afterwards. The removal must give up rather
 // than recreate and delete the target forever.
+struct Removal {
+  std::string path;
+  int result;
+  static DWORD WINAPI Run(void* self) {
+    Removal* removal = static_cast<Removal*>(self);
+    removal->result = RemoveTree(HKEY_CURRENT_USER, removal->path.c_str());
+    return 0;
+  }
+};
+
 TEST(RemoveTree, SymbolicLinkSubKeyEndsRemoval) {
   VolatileKey root;
+  const std::string linkPath = root.Sub("t\\link");
   ASSERT_TRUE(root.Create("t"));
   HKEY link;
-  ASSERT_EQ(ERROR_SUCCESS,
-            RegCreateKeyExA(HKEY_CURRENT_USER, root.Sub("t\\link").c_str(), 0, nullptr,
-                            REG_OPTION_VOLATILE | REG_OPTION_CREATE_LINK, KEY_ALL_ACCESS, nullptr,
-                            &link, nullptr));
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, linkPath.c_str(), 0, nullptr,
+                                           REG_OPTION_VOLATILE | REG_OPTION_CREATE_LINK, KEY_ALL_ACCESS, nullptr, &link, nullptr));
   // A link names its target by its native path; Wine's HKLM is \Registry\Machine.
   std::wstring native = L"\\Registry\\Machine\\Software\\Bramcot Tests Link Target";
-  LONG set = RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK,
-                            reinterpret_cast<const BYTE*>(native.c_str()),
+  LONG set = RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(native.c_str()),
                             static_cast<DWORD>(native.size() * sizeof(wchar_t)));
   RegCloseKey(link);
   ASSERT_EQ(ERROR_SUCCESS, set);
-  auto linkExists = [&] {
-    HKEY opened;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, root.Sub("t\\link").c_str(), REG_OPTION_OPEN_LINK,
-                      KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
-      return false;
-    RegCloseKey(opened);
-    return true;
-  };
-  ASSERT_TRUE(linkExists());
-
-  struct Removal {
-    std::string path;
-    int result;
-    static DWORD WINAPI Run(void* self) {
-      Removal* removal = static_cast<Removal*>(self);
-      removal->result = RemoveTree(HKEY_CURRENT_USER, removal->path.c_str());
-      return 0;
-    }
-  };
   // Leaked on purpose when the removal hangs, with the thread still using it.
   Removal* removal = new Removal{root.Sub("t"), -1};
   HANDLE thread = CreateThread(nullptr, 0, Removal::Run, removal, 0, nullptr);
@@ -82,18 +71,13 @@ TEST(RemoveTree, SymbolicLinkSubKeyEndsRemoval) {
   DWORD waited = WaitForSingleObject(thread, 20000);
   CloseHandle(thread);
   ASSERT_EQ(WAIT_OBJECT_0, waited) << "RemoveTree still runs after 20 s: it loops on the link";
-  int result = removal->result;
+  EXPECT_EQ(0, removal->result);
   delete removal;
-  EXPECT_EQ(0, result);
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, root.Sub("t")));
-  EXPECT_TRUE(linkExists());
-
-  HKEY opened;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, root.Sub("t\\link").c_str(), REG_OPTION_OPEN_LINK, DELETE,
-                    &opened) == ERROR_SUCCESS) {
-    RegDeleteKeyA(opened, "");
-    RegCloseKey(opened);
-  }
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, linkPath.c_str(), REG_OPTION_OPEN_LINK, DELETE, &link))
+      << "the link is still there";
+  RegDeleteKeyA(link, "");
+  RegCloseKey(link);
   RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Bramcot Tests Link Target");
 }
 
