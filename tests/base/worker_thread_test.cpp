@@ -23,6 +23,9 @@ DWORD HandleCount() { return OwnHandleCount(); }
 TEST(WorkerThread, StartEndStopAndRestart) {
   ASSERT_TRUE(HandleCountWorks());
   HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  // The first wait on the thread's message queue opens a handle to it for
+  // good: opened before counting.
+  MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
   DWORD handles = HandleCount();
   {
     WorkerThread idle;
