@@ -74,6 +74,16 @@ void RunSteps(const Step* steps, size_t count) {
   EXPECT_LT(GetTickCount() - startTick, 10000u);
 }
 
+// Formats `length` zeros into a default string whose buffer grows back over
+// 'Z' bytes; the count of bytes behind the text that are not zero.
+int ZerosBehindFormat(TextString& s, int length) {
+  s.SetCapacity(length + 100);
+  memset(s.Buffer(), 'Z', length + 100);
+  s.Reset(260);
+  if (!s.Format("%0*d", length, 0)) return -1;
+  return static_cast<int>(std::count_if(s.Buffer() + length + 1, s.Buffer() + s.Capacity() + 1, [](char c) { return c != 0; }));
+}
+
 #define STEPS(table) RunSteps(table, sizeof(table) / sizeof(table[0]))
 typedef TextString& S;
 
@@ -81,7 +91,6 @@ TEST_F(TextStringTest, Operations) {
   static GuardedBytes guard;  // sources that end where readable memory ends
   const Step steps[] = {
       // Storage
-      {kDefault, nullptr, [](S s) { return s.Length(); }, 0, "", 259},
       {0, nullptr, [](S s) { return s.Length(); }, 0, "", 0},
       {-1, "abcdef", [](S s) { return s.SetCapacity(4); }, 1, "abc", 3},
       {-1, "text", [](S s) { return s.Reset(50), 1; }, 1, "", 49},
@@ -137,6 +146,11 @@ TEST_F(TextStringTest, Operations) {
       {-1, "old", [](S s) { return s.Format("%*s", 3145739, ""); }, 1, std::string(3145739, ' '), 3145739},
       {-1, "old", [](S s) { return s.Format("%*s", 3145740, ""); }, 0, "", 259},
       {-1, "old", [](S s) { return s.Format("%*s", 64 << 20, "x") + s.Format("%d", 7); }, 1, "7", 259},
+      // Growth leaves zeros behind the text, also where the old bytes were
+      // 'Z': 260 -> 520 (too small) -> 780, and 2000 past the outputs
+      // formatted on the stack: 260 -> ... -> 2080.
+      {-1, nullptr, [](S s) { return ZerosBehindFormat(s, 600); }, 0, std::string(600, '0'), 779},
+      {-1, nullptr, [](S s) { return ZerosBehindFormat(s, 2000); }, 0, std::string(2000, '0'), 2079},
       // Comparison and search
       {-1, "abc", [](S s) { return s.Compare("abc"); }, 0, "=", -1},
       {-1, "abc", [](S s) { return s.Compare("abd"); }, -1, "=", -1},
@@ -163,10 +177,13 @@ TEST_F(TextStringTest, Operations) {
       {-1, "C:\\Temp\\x", [](S s) { return s.FindLastChar('\\') * 10 + s.FindLastChar('q') + s.FindLastChar(0); }, 68, "=", -1},
       {-1, "C:\\Temp\\x", [](S s) { return At(s, s.FindCharNoCase('t')) * 10 + At(s, s.FindCharNoCase('c')); }, 30, "=", -1},
       {-1, "C:\\Temp\\x", [](S s) { return At(s, s.FindCharNoCase('q')) + At(s, s.FindCharNoCase(0)); }, -2, "=", -1},
+      {-1, "copy", [](S s) { char d[8]; WCHAR w[8]; return At(s, s.CopyTo(d)) + strcmp(d, "copy") + (s.ToWide(w) != w) + wcscmp(w, L"copy") + wcscmp(s.ToWide(nullptr), L"copy"); }, 0, "=", -1},
+      {-1, "", [](S s) { return wcscmp(s.ToWide(nullptr), L""); }, 0, "", -1},
       // Editing in place
       {-1, "abcdef", [](S s) { return At(s, s.Truncate(1000)) + At(s, s.Truncate(6)); }, 0, "=", -1},
       {-1, "abcdef", [](S s) { return At(s, s.Truncate(3)); }, 0, "abc", -1},
       {-1, "abcdef", [](S s) { return At(s, s.Truncate(-5)); }, 0, "", -1},
+      {-1, ",a,b,,c", [](S s) { return At(s, s.Tokenize(1, ",")) * 10 + !strcmp("b", s.Tokenize(0, ",")) + !strcmp("c", s.Tokenize(2, ",")) + !s.Tokenize(0, ",") + !s.Tokenize(1, nullptr); }, 14, ",a", -1},
       // ReplaceAll: the capacity changes by the length difference at each
       // replacement; the search starts again from the beginning, so "ab"
       // made across a join is replaced too.
@@ -197,45 +214,6 @@ TEST_F(TextStringTest, Operations) {
       {kBufferless, nullptr, [](S s) { return s.Reset(8), 1; }, 1, "", 7},
   };
   STEPS(steps);
-}
-
-TEST_F(TextStringTest, CopyToTokenizeAndToWide) {
-  TextString s;
-  s.Assign(",a,b,,c");
-  char copy[16];
-  EXPECT_EQ(s.Buffer(), s.CopyTo(copy));
-  EXPECT_STREQ(",a,b,,c", copy);
-  WCHAR wide[16];
-  EXPECT_EQ(wide, s.ToWide(wide));
-  EXPECT_STREQ(L",a,b,,c", wide);
-  char* token = s.Tokenize(1, ",");
-  EXPECT_EQ(s.Buffer() + 1, token);
-  EXPECT_EQ(2, s.Length()) << "counted again up to the end of the first token";
-  EXPECT_STREQ("b", s.Tokenize(0, ","));
-  EXPECT_STREQ("c", s.Tokenize(2, ","));
-  EXPECT_EQ(nullptr, s.Tokenize(0, ","));
-  EXPECT_EQ(nullptr, s.Tokenize(1, nullptr));
-  s.Assign("again");
-  ASSERT_NE(nullptr, s.ToWide(nullptr));
-  EXPECT_STREQ(L"again", s.ToWide(nullptr));
-}
-
-TEST_F(TextStringTest, FormatGrowthLeavesZerosBehindTheText) {
-  // 600 characters: 260 -> 520 (too small) -> 780; 2000 (past the outputs
-  // formatted on the stack): 260 -> ... -> 2080.
-  const int cases[][2] = {{600, 779}, {2000, 2079}};
-  for (size_t i = 0; i < 2; ++i) {
-    const int length = cases[i][0], capacity = cases[i][1];
-    TextString s;
-    // Dirties the memory the buffer is likely to grow back into.
-    ASSERT_EQ(1, s.SetCapacity(capacity + 1));
-    memset(s.Buffer(), 'Z', capacity + 1);
-    s.Reset(260);
-    ASSERT_EQ(1, s.Format("%0*d", length, 0)) << "case " << i;
-    EXPECT_EQ(capacity, s.Capacity()) << "case " << i;
-    EXPECT_EQ(std::string(length, '0'), Text(s)) << "case " << i;
-    for (int at = length + 1; at <= capacity; ++at) ASSERT_EQ(0, s.Buffer()[at]) << "case " << i << " byte " << at;
-  }
 }
 
 // Where the plain loop (grow by 260 bytes and format again until the output
