@@ -75,7 +75,8 @@ std::vector<Read> ExpectedReads(const std::string& bytes, int wideUnits) {
     if (unit[0] == 10) {
       reads.push_back(Read(1, line));
       line.clear();
-    } else if (unit[0] != 13 && unit[0] != 0 && WideCharToMultiByte(CP_ACP, 0, unit, -1, out, 8, nullptr, nullptr) > 0) {
+    } else if (unit[0] != 13 && unit[0] != 0 &&
+               WideCharToMultiByte(CP_ACP, 0, unit, -1, out, 8, nullptr, nullptr) > 0) {
       line += out;
     }
   }
@@ -309,7 +310,8 @@ TEST_F(FileObjectTest, RandomFilesReadLineByLine) {
     std::string bytes;
     for (int chunk = 0; chunk < kChunksPerFile; ++chunk) {
       size_t length = random.OneIn(100) ? 4000 + random.Below(5000) : random.Below(64);
-      for (size_t i = 0; i < length; ++i) bytes += random.OneIn(4) ? random.Pick(special) : static_cast<char>(random.Next());
+      for (size_t i = 0; i < length; ++i)
+        bytes += random.OneIn(4) ? random.Pick(special) : static_cast<char>(random.Next());
     }
     ASSERT_TRUE(WriteFileBytes(path, bytes));
     for (int wideUnits = 0; wideUnits <= 1; ++wideUnits) {
@@ -382,7 +384,8 @@ TEST_F(FileObjectTest, ForEachMatch) {
   };
   for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
     Walk walk = {{}, cases[i].stopAfter, 0};
-    EXPECT_EQ(cases[i].result, FileObject::ForEachMatch(cases[i].pattern.c_str(), Walk::Collect, &walk)) << "case " << i;
+    EXPECT_EQ(cases[i].result, FileObject::ForEachMatch(cases[i].pattern.c_str(), Walk::Collect, &walk))
+        << "case " << i;
     if (cases[i].names.size() && cases[i].names[0] == "?") walk.names.assign(walk.names.size(), "?");
     std::sort(walk.names.begin(), walk.names.end());
     EXPECT_EQ(cases[i].names, walk.names) << "case " << i;
@@ -411,7 +414,9 @@ FolderAttempts* attempts = nullptr;
 BOOL WINAPI RecordFolder(LPCSTR path, LPSECURITY_ATTRIBUTES security) {
   attempts->paths.push_back(path);
   if (attempts->real) return CreateDirectoryA(path, security);
-  auto listed = [path](const std::vector<std::string>& list) { return std::find(list.begin(), list.end(), path) != list.end(); };
+  auto listed = [path](const std::vector<std::string>& list) {
+    return std::find(list.begin(), list.end(), path) != list.end();
+  };
   if (!listed(attempts->missing) && !listed(attempts->existing)) return TRUE;
   SetLastError(listed(attempts->missing) ? ERROR_BAD_NETPATH : ERROR_ALREADY_EXISTS);
   return FALSE;
@@ -445,7 +450,8 @@ TEST(FileObjectFolders, AttemptsPerPathShape) {
     recorded.missing = cases[i].missing;
     recorded.existing = cases[i].existing;
     attempts = &recorded;
-    EXPECT_EQ(cases[i].result, FileObject::CreateFolderPath(cases[i].path, cases[i].stopBeforeLast, RecordFolder)) << "case " << i;
+    EXPECT_EQ(cases[i].result, FileObject::CreateFolderPath(cases[i].path, cases[i].stopBeforeLast, RecordFolder))
+        << "case " << i;
     EXPECT_EQ(cases[i].expected, recorded.paths) << "case " << i;
     attempts = nullptr;
   }

@@ -22,12 +22,14 @@ bool CreateKey(HKEY root, const std::string& path, DWORD options) {
 }
 
 bool SetValue(HKEY root, const std::string& path, const char* name, DWORD type, const std::string& bytes) {
-  return RegSetKeyValueA(root, path.c_str(), name, type, bytes.data(), static_cast<DWORD>(bytes.size())) == ERROR_SUCCESS;
+  return RegSetKeyValueA(root, path.c_str(), name, type, bytes.data(), static_cast<DWORD>(bytes.size())) ==
+         ERROR_SUCCESS;
 }
 
 bool MakeUndeletable(HKEY root, const std::string& path) {
   PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (!ConvertStringSecurityDescriptorToSecurityDescriptorA("O:SYD:(D;;GA;;;WD)", SDDL_REVISION_1, &descriptor, nullptr))
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorA("O:SYD:(D;;GA;;;WD)", SDDL_REVISION_1, &descriptor,
+                                                            nullptr))
     return false;
   HKEY key;
   LONG status = RegOpenKeyExA(root, path.c_str(), 0, WRITE_OWNER | WRITE_DAC, &key);
@@ -47,8 +49,8 @@ std::string DaclText(HKEY root, const std::string& path) {
   if (RegOpenKeyExA(root, path.c_str(), 0, READ_CONTROL, &key) != ERROR_SUCCESS) return "";
   LONG status = RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, buffer, &size);
   RegCloseKey(key);
-  if (status != ERROR_SUCCESS ||
-      !ConvertSecurityDescriptorToStringSecurityDescriptorA(buffer, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr))
+  if (status != ERROR_SUCCESS || !ConvertSecurityDescriptorToStringSecurityDescriptorA(
+                                     buffer, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr))
     return "";
   std::string dacl = text;
   LocalFree(text);

@@ -56,8 +56,9 @@ TEST(RemoveTree, SymbolicLinkSubKeyEndsRemoval) {
   const std::string linkPath = root.Sub("t\\link");
   ASSERT_TRUE(root.Create("t"));
   HKEY link;
-  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, linkPath.c_str(), 0, nullptr,
-                                           REG_OPTION_VOLATILE | REG_OPTION_CREATE_LINK, KEY_ALL_ACCESS, nullptr, &link, nullptr));
+  ASSERT_EQ(ERROR_SUCCESS,
+            RegCreateKeyExA(HKEY_CURRENT_USER, linkPath.c_str(), 0, nullptr,
+                            REG_OPTION_VOLATILE | REG_OPTION_CREATE_LINK, KEY_ALL_ACCESS, nullptr, &link, nullptr));
   // A link names its target by its native path; Wine's HKLM is \Registry\Machine.
   std::wstring native = L"\\Registry\\Machine\\Software\\Bramcot Tests Link Target";
   LONG set = RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(native.c_str()),

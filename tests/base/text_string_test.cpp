@@ -34,7 +34,9 @@ class TextStringCp932 : public TextStringTest {};
 
 std::string Text(const TextString& s) { return s.Buffer() ? std::string(s.Buffer()) : "<null>"; }
 // Offset of a returned pointer in the string's buffer, -1 for null.
-int At(const TextString& s, const void* p) { return p ? static_cast<int>(static_cast<const char*>(p) - s.Buffer()) : -1; }
+int At(const TextString& s, const void* p) {
+  return p ? static_cast<int>(static_cast<const char*>(p) - s.Buffer()) : -1;
+}
 
 // One operation on a fresh string: `start` capacity (or kDefault,
 // kBufferless), `initial` text assigned first. Afterwards the text ("=":
@@ -81,7 +83,8 @@ int ZerosBehindFormat(TextString& s, int length) {
   memset(s.Buffer(), 'Z', length + 100);
   s.Reset(260);
   if (!s.Format("%0*d", length, 0)) return -1;
-  return static_cast<int>(std::count_if(s.Buffer() + length + 1, s.Buffer() + s.Capacity() + 1, [](char c) { return c != 0; }));
+  return static_cast<int>(
+      std::count_if(s.Buffer() + length + 1, s.Buffer() + s.Capacity() + 1, [](char c) { return c != 0; }));
 }
 
 #define STEPS(table) RunSteps(table, sizeof(table) / sizeof(table[0]))
@@ -99,7 +102,8 @@ TEST_F(TextStringTest, Operations) {
       {10, "hello", [](S s) { return s.SetLength(10); }, 0, "=", 9},
       {10, "hello", [](S s) { return s.SetLength(0); }, 0, "=", 9},
       {10, "hello", [](S s) { return s.SetLength(3); }, 1, "he", 9},
-      {8, nullptr, [](S s) { return memset(s.Buffer(), 'x', 8), s.Assign("ab"), s.CharAt(2) + s.CharAt(3) + s.CharAt(-1); }, 0, "ab", 7},
+      {8, nullptr, [](S s) { return memset(s.Buffer(), 'x', 8), s.Assign("ab"), s.CharAt(2) + s.CharAt(3) +
+          s.CharAt(-1); }, 0, "ab", 7},
       {-1, "ab", [](S s) { return static_cast<int>(s.CharAt(1)); }, 'b', "=", -1},
       // Assignment
       {-1, "x", [](S s) { return s.Assign(static_cast<const char*>(nullptr)); }, 1, "", 259},
@@ -110,8 +114,10 @@ TEST_F(TextStringTest, Operations) {
       {-1, nullptr, [](S s) { return s.AssignN("ab\0cd", 5); }, 1, "ab", -1},
       {4, nullptr, [](S s) { return s.AssignN("abcdefgh", 8); }, 1, "abcdefgh", 8},
       {20, nullptr, [](S s) { return s.AssignN("xy", 2); }, 1, "xy", 19},
-      {4, nullptr, [](S s) { return s.AssignN(reinterpret_cast<const char*>(guard.Place("abc", 4)), 100); }, 1, "abc", 100},
-      {-1, nullptr, [](S s) { return s.AssignWideN(reinterpret_cast<const WCHAR*>(guard.Place(L"wide", 10)), 1000); }, 1, "wide", -1},
+      {4, nullptr, [](S s) { return s.AssignN(reinterpret_cast<const char*>(guard.Place("abc", 4)), 100); },
+       1, "abc", 100},
+      {-1, nullptr, [](S s) { return s.AssignWideN(reinterpret_cast<const WCHAR*>(guard.Place(L"wide", 10)), 1000); },
+       1, "wide", -1},
       {3, nullptr, [](S s) { return s.AssignWideN(L"abcdef", 6); }, 1, "abcdef", 6},
       {-1, nullptr, [](S s) { return s.AssignWideN(L"abcdef", 3); }, 1, "abc", -1},
       {-1, nullptr, [](S s) { return s.AssignWideN(L"ab\0cd", 5); }, 1, "ab", -1},
@@ -123,11 +129,13 @@ TEST_F(TextStringTest, Operations) {
       {-1, "keep?", [](S s) { return s.AssignN("abc", 0xFFFFFFFFu); }, 0, "", 259},  // count + 1 overflows
       {-1, "keep?", [](S s) { return s.AssignWideN(L"abc", 0xFFFFFFFFu); }, 0, "", 259},
       // Appending
-      {-1, nullptr, [](S s) { return s.Assign(std::string(259, 'a').c_str()) + s.AppendChar('b'); }, 2, std::string(259, 'a') + "b", 280},
+      {-1, nullptr, [](S s) { return s.Assign(std::string(259, 'a').c_str()) + s.AppendChar('b'); },
+       2, std::string(259, 'a') + "b", 280},
       {10, "abcde", [](S s) { return s.Append("fghi"); }, 1, "abcdefghi", 9},
       {10, "abcdefghi", [](S s) { return s.Append("j"); }, 1, "abcdefghij", 30},
       {4, "abc", [](S s) { return s.Append(s.Buffer() + 1); }, 1, "abcbc", 25},
-      {-1, "ab", [](S s) { return s.Append("") + s.Append(nullptr) + s.AppendChar(0) + s.AppendWide(nullptr) + s.AppendWide(L"") + s.AppendWideChar(0); }, 6, "ab", -1},
+      {-1, "ab", [](S s) { return s.Append("") + s.Append(nullptr) + s.AppendChar(0) + s.AppendWide(nullptr) +
+          s.AppendWide(L"") + s.AppendWideChar(0); }, 6, "ab", -1},
       {5, "ab", [](S s) { return s.AppendWide(L"cd"); }, 1, "abcd", 4},
       {5, "abcd", [](S s) { return s.AppendWide(L"e") + s.AppendWideChar(L'f'); }, 2, "abcdef", 25},
       {10, "abc", [](S s) { return s.AppendBytes("defghijk", 8); }, 1, "abcdefghijk", 19},  // doubles
@@ -137,12 +145,15 @@ TEST_F(TextStringTest, Operations) {
       {-1, "", [](S s) { return At(s, s.EnsureTrailingBackslash()); }, 0, "", -1},
       // Formatting: the exact fit is terminated (also over 'Z' bytes), one
       // more character takes one step of 260; past 3 MiB is refused.
-      {-1, "", [](S s) { return s.Format("%s_%08X_%d_%I64d", "n", 0xBEEFu, -5, 1234567890123ll); }, 1, "n_0000BEEF_-5_1234567890123", 259},
+      {-1, "", [](S s) { return s.Format("%s_%08X_%d_%I64d", "n", 0xBEEFu, -5, 1234567890123ll); },
+       1, "n_0000BEEF_-5_1234567890123", 259},
       {-1, "old", [](S s) { return s.Format(nullptr); }, 0, "", -1},
       {11, nullptr, [](S s) { return memset(s.Buffer(), 'Z', 11), s.Format("%s", "0123456789"); }, 1, "0123456789", 10},
       {11, nullptr, [](S s) { return s.Format("%s", "0123456789A"); }, 1, "0123456789A", 270},
-      {kDefault, nullptr, [](S s) { return memset(s.Buffer(), 'Z', 260), s.Format("%0259d", 0); }, 1, std::string(259, '0'), 259},
-      {2000, nullptr, [](S s) { return memset(s.Buffer(), 'Z', 2000), s.Format("%01999d", 0); }, 1, std::string(1999, '0'), 1999},
+      {kDefault, nullptr, [](S s) { return memset(s.Buffer(), 'Z', 260), s.Format("%0259d", 0); },
+       1, std::string(259, '0'), 259},
+      {2000, nullptr, [](S s) { return memset(s.Buffer(), 'Z', 2000), s.Format("%01999d", 0); },
+       1, std::string(1999, '0'), 1999},
       {-1, "old", [](S s) { return s.Format("%*s", 3145739, ""); }, 1, std::string(3145739, ' '), 3145739},
       {-1, "old", [](S s) { return s.Format("%*s", 3145740, ""); }, 0, "", 259},
       {-1, "old", [](S s) { return s.Format("%*s", 64 << 20, "x") + s.Format("%d", 7); }, 1, "7", 259},
@@ -166,28 +177,36 @@ TEST_F(TextStringTest, Operations) {
       {-1, "hello world", [](S s) { return s.Find("worlds") + s.Find("O") + s.Find(nullptr); }, -3, "=", -1},
       {-1, "hello", [](S s) { return s.Find(""); }, 0, "=", -1},
       {-1, "hello world", [](S s) { return At(s, s.FindAt("world")) * 10 + At(s, s.FindAt("x")); }, 59, "=", -1},
-      {-1, "ROOT\\x;usb\\vid_14aa&pid_0161;uSB\\vid_14AA&pid_0160&REV", [](S s) { return s.FindNoCase("USB\\VID_14aa&PID_0160"); }, 29, "=", -1},
-      {-1, "usb\\vid_14aa&pid_0161", [](S s) { return s.FindNoCase("USB\\VID_14AA&PID_0162") + s.FindNoCase(nullptr); }, -2, "=", -1},
+      {-1, "ROOT\\x;usb\\vid_14aa&pid_0161;uSB\\vid_14AA&pid_0160&REV",
+          [](S s) { return s.FindNoCase("USB\\VID_14aa&PID_0160"); }, 29, "=", -1},
+      {-1, "usb\\vid_14aa&pid_0161", [](S s) { return s.FindNoCase("USB\\VID_14AA&PID_0162") + s.FindNoCase(nullptr); },
+       -2, "=", -1},
       {-1, "abcUS", [](S s) { return s.FindNoCase("usb"); }, -1, "=", -1},  // the text ends inside the pattern
       {-1, "x", [](S s) { return s.FindNoCase(""); }, 0, "=", -1},
       {-1, "", [](S s) { return s.FindNoCase("") + s.FindNoCase("a"); }, -2, "=", -1},
       {-1, "C:\\Temp\\x", [](S s) { return s.FindChar('\\', 2) * 10 + s.FindChar('\\', 3); }, 27, "=", -1},
       {-1, "C:\\Temp\\x", [](S s) { return s.FindChar('x', 8); }, 8, "=", -1},
-      {-1, "C:\\Temp\\x", [](S s) { return s.FindChar('x', 9) + s.FindChar('x', 10) + s.FindChar('C', -1) + s.FindChar(0, 0) + s.FindChar('q', 0); }, -5, "=", -1},
-      {-1, "C:\\Temp\\x", [](S s) { return s.FindLastChar('\\') * 10 + s.FindLastChar('q') + s.FindLastChar(0); }, 68, "=", -1},
-      {-1, "C:\\Temp\\x", [](S s) { return At(s, s.FindCharNoCase('t')) * 10 + At(s, s.FindCharNoCase('c')); }, 30, "=", -1},
+      {-1, "C:\\Temp\\x", [](S s) { return s.FindChar('x', 9) + s.FindChar('x', 10) + s.FindChar('C', -1) +
+          s.FindChar(0, 0) + s.FindChar('q', 0); }, -5, "=", -1},
+      {-1, "C:\\Temp\\x", [](S s) { return s.FindLastChar('\\') * 10 + s.FindLastChar('q') + s.FindLastChar(0); },
+       68, "=", -1},
+      {-1, "C:\\Temp\\x", [](S s) { return At(s, s.FindCharNoCase('t')) * 10 + At(s, s.FindCharNoCase('c')); },
+       30, "=", -1},
       {-1, "C:\\Temp\\x", [](S s) { return At(s, s.FindCharNoCase('q')) + At(s, s.FindCharNoCase(0)); }, -2, "=", -1},
-      {-1, "copy", [](S s) { char d[8]; WCHAR w[8]; return At(s, s.CopyTo(d)) + strcmp(d, "copy") + (s.ToWide(w) != w) + wcscmp(w, L"copy") + wcscmp(s.ToWide(nullptr), L"copy"); }, 0, "=", -1},
+      {-1, "copy", [](S s) { char d[8]; WCHAR w[8]; return At(s, s.CopyTo(d)) + strcmp(d, "copy") +
+          (s.ToWide(w) != w) + wcscmp(w, L"copy") + wcscmp(s.ToWide(nullptr), L"copy"); }, 0, "=", -1},
       {-1, "", [](S s) { return wcscmp(s.ToWide(nullptr), L""); }, 0, "", -1},
       // Editing in place
       {-1, "abcdef", [](S s) { return At(s, s.Truncate(1000)) + At(s, s.Truncate(6)); }, 0, "=", -1},
       {-1, "abcdef", [](S s) { return At(s, s.Truncate(3)); }, 0, "abc", -1},
       {-1, "abcdef", [](S s) { return At(s, s.Truncate(-5)); }, 0, "", -1},
-      {-1, ",a,b,,c", [](S s) { return At(s, s.Tokenize(1, ",")) * 10 + !strcmp("b", s.Tokenize(0, ",")) + !strcmp("c", s.Tokenize(2, ",")) + !s.Tokenize(0, ",") + !s.Tokenize(1, nullptr); }, 14, ",a", -1},
+      {-1, ",a,b,,c", [](S s) { return At(s, s.Tokenize(1, ",")) * 10 + !strcmp("b", s.Tokenize(0, ",")) +
+          !strcmp("c", s.Tokenize(2, ",")) + !s.Tokenize(0, ",") + !s.Tokenize(1, nullptr); }, 14, ",a", -1},
       // ReplaceAll: the capacity changes by the length difference at each
       // replacement; the search starts again from the beginning, so "ab"
       // made across a join is replaced too.
-      {-1, "C:\\Windows\\inf\\oem12.inf", [](S s) { return At(s, s.ReplaceAll(".inf", ".pnf")); }, 0, "C:\\Windows\\inf\\oem12.pnf", 259},
+      {-1, "C:\\Windows\\inf\\oem12.inf", [](S s) { return At(s, s.ReplaceAll(".inf", ".pnf")); },
+       0, "C:\\Windows\\inf\\oem12.pnf", 259},
       {-1, "a.inf.inf-b.inf", [](S s) { return At(s, s.ReplaceAll(".inf", ".x")); }, 0, "a.x.x-b.x", 253},
       {-1, "a-b", [](S s) { return At(s, s.ReplaceAll("-", "+++")); }, 0, "a+++b", 261},
       {-1, "aabb", [](S s) { return At(s, s.ReplaceAll("ab", "")); }, 0, "", 255},
@@ -198,12 +217,19 @@ TEST_F(TextStringTest, Operations) {
       {-1, "abc", [](S s) { return At(s, s.ReplaceAll("b", "bb")) + At(s, s.ReplaceAll("b", "b")); }, -2, "=", -1},
       // Without a buffer: nothing is read or written, every store takes a
       // fresh buffer.
-      {kBufferless, nullptr, [](S s) { return s.Length() + s.Capacity() + s.CharAt(0) + s.SetLength(1) + (s.Recount(), s.Length()); }, 0, "<null>", 0},
-      {kBufferless, nullptr, [](S s) { char d[4] = "xyz"; return At(s, s.CopyTo(d)) + strcmp(d, "xyz"); }, -1, "<null>", -1},
-      {kBufferless, nullptr, [](S s) { return s.Compare("") + s.Compare("a") + s.CompareN("a", 0) + s.Differs(s); }, -1, "<null>", -1},
-      {kBufferless, nullptr, [](S s) { return s.Find("a") + s.Find("") + s.FindNoCase("") + s.FindChar('a', 0) + s.FindLastChar('a'); }, -5, "<null>", -1},
-      {kBufferless, nullptr, [](S s) { WCHAR w[4]; return At(s, s.FindAt("a")) + At(s, s.FindCharNoCase('a')) + At(s, s.Truncate(0)) + At(s, s.ReplaceAll("a", "b")) + At(s, s.Tokenize(1, ",")) + At(s, s.ToWide(nullptr)) + At(s, s.ToWide(w)) + At(s, s.EnsureTrailingBackslash()); }, -8, "<null>", -1},
-      {kBufferless, nullptr, [](S s) { TextString t; t.Assign("x"); return t.Differs(s) * 10 + t.Assign(s) + t.Length(); }, 11, "<null>", -1},
+      {kBufferless, nullptr, [](S s) { return s.Length() + s.Capacity() + s.CharAt(0) + s.SetLength(1) +
+          (s.Recount(), s.Length()); }, 0, "<null>", 0},
+      {kBufferless, nullptr, [](S s) { char d[4] = "xyz"; return At(s, s.CopyTo(d)) + strcmp(d, "xyz"); },
+       -1, "<null>", -1},
+      {kBufferless, nullptr, [](S s) { return s.Compare("") + s.Compare("a") + s.CompareN("a", 0) + s.Differs(s); },
+       -1, "<null>", -1},
+      {kBufferless, nullptr, [](S s) { return s.Find("a") + s.Find("") + s.FindNoCase("") + s.FindChar('a', 0) +
+          s.FindLastChar('a'); }, -5, "<null>", -1},
+      {kBufferless, nullptr, [](S s) { WCHAR w[4]; return At(s, s.FindAt("a")) + At(s, s.FindCharNoCase('a')) + At(s,
+          s.Truncate(0)) + At(s, s.ReplaceAll("a", "b")) + At(s, s.Tokenize(1, ",")) + At(s, s.ToWide(nullptr)) +
+          At(s, s.ToWide(w)) + At(s, s.EnsureTrailingBackslash()); }, -8, "<null>", -1},
+      {kBufferless, nullptr, [](S s) { TextString t; t.Assign("x"); return t.Differs(s) * 10 + t.Assign(s) +
+          t.Length(); }, 11, "<null>", -1},
       {kBufferless, nullptr, [](S s) { return s.Append("ab"); }, 1, "ab", 259},
       {kBufferless, nullptr, [](S s) { return s.AppendChar('c'); }, 1, "c", -1},
       {kBufferless, nullptr, [](S s) { return s.AppendWide(L"w"); }, 1, "w", -1},
@@ -360,8 +386,23 @@ TEST_F(TextString1252, HighBytesAreSingleCharacters) {
       {-1, "C:\\\x95\x5C\\x", [](S s) { return s.FindChar('\\', 3) * 10 + s.FindLastChar('\\'); }, 45, "=", -1},
       {-1, "C:\\\x95\x5C", [](S s) { return At(s, s.EnsureTrailingBackslash()); }, 0, "=", -1},
       {-1, "\xB1", [](S s) { return s.Compare("\x82\xA0"); }, 1, "=", -1},
-      {-1, "une \xC9" "COLE", [](S s) { return s.FindNoCase("\xE9" "cole") * 10 + At(s, s.FindCharNoCase('\xE9')); }, 44, "=", -1},
-      {-1, nullptr, [](S s) { WCHAR w[16]; return s.AssignWide(L"caf\x00E9 \x20AC") + !wcscmp(L"caf\x00E9 \x20AC", s.ToWide(w)); }, 2, "caf\xE9 \x80", -1},
+      {-1,
+       "une \xC9"
+       "COLE",
+       [](S s) {
+         return s.FindNoCase(
+                    "\xE9"
+                    "cole") *
+                    10 +
+                At(s, s.FindCharNoCase('\xE9'));
+       },
+       44, "=", -1},
+      {-1, nullptr,
+       [](S s) {
+         WCHAR w[16];
+         return s.AssignWide(L"caf\x00E9 \x20AC") + !wcscmp(L"caf\x00E9 \x20AC", s.ToWide(w));
+       },
+       2, "caf\xE9 \x80", -1},
   };
   STEPS(steps);
 }
@@ -372,10 +413,19 @@ TEST_F(TextString1252, HighBytesAreSingleCharacters) {
 TEST_F(TextStringCp932, DoubleByteCharactersStayWhole) {
   REQUIRE_ANSI_CODE_PAGE(932u);
   const Step steps[] = {
-      {-1, "C:\\" HYO "\\x", [](S s) { return s.FindChar('\\', 0) * 100 + s.FindChar('\\', 4) * 10 + s.FindLastChar('\\'); }, 255, "=", -1},
-      {-1, HYO, [](S s) { return s.FindChar('\\', 0) + s.FindLastChar('\\') + s.Find("\\") + s.FindNoCase("\\") + At(s, s.FindCharNoCase('\\')); }, -5, "=", -1},
-      {-1, HYO "\\x", [](S s) { return s.Find("\\x") * 100 + s.FindNoCase("\\X") * 10 + At(s, s.FindCharNoCase('\\')); }, 222, "=", -1},
-      {-1, "C:\\" HYO, [](S s) { return At(s, s.EnsureTrailingBackslash()) + At(s, s.EnsureTrailingBackslash()); }, 0, "C:\\" HYO "\\", -1},
+      {-1, "C:\\" HYO "\\x",
+       [](S s) { return s.FindChar('\\', 0) * 100 + s.FindChar('\\', 4) * 10 + s.FindLastChar('\\'); }, 255, "=", -1},
+      {-1, HYO,
+       [](S s) {
+         return s.FindChar('\\', 0) + s.FindLastChar('\\') + s.Find("\\") + s.FindNoCase("\\") +
+                At(s, s.FindCharNoCase('\\'));
+       },
+       -5, "=", -1},
+      {-1, HYO "\\x",
+       [](S s) { return s.Find("\\x") * 100 + s.FindNoCase("\\X") * 10 + At(s, s.FindCharNoCase('\\')); }, 222, "=",
+       -1},
+      {-1, "C:\\" HYO, [](S s) { return At(s, s.EnsureTrailingBackslash()) + At(s, s.EnsureTrailingBackslash()); }, 0,
+       "C:\\" HYO "\\", -1},
       {-1, HYO "\\x", [](S s) { return At(s, s.ReplaceAll("\\", "/")); }, 0, HYO "/x", -1},
       {-1, "\xB1", [](S s) { return s.Compare(KANA_A); }, -1, "=", -1},
       {-1, KANA_A "x", [](S s) { return s.CompareN(KANA_A "y", 2) * 10 + s.CompareN(KANA_A "y", 3); }, -1, "=", -1},
@@ -383,7 +433,13 @@ TEST_F(TextStringCp932, DoubleByteCharactersStayWhole) {
       {4, nullptr, [](S s) { return s.AssignWide(L"\x3042\x3042\x3042"); }, 1, KANA_A KANA_A KANA_A, -1},
       // One byte of room beside the terminator: the two bytes of あ must
       // still go in.
-      {6, "abcd", [](S s) { WCHAR w[16]; return s.AppendWideChar(0x3042) + s.AppendWide(L"\x3042\x3042") + !wcscmp(L"abcd\x3042\x3042\x3042", s.ToWide(w)); }, 3, "abcd" KANA_A KANA_A KANA_A, -1},
+      {6, "abcd",
+       [](S s) {
+         WCHAR w[16];
+         return s.AppendWideChar(0x3042) + s.AppendWide(L"\x3042\x3042") +
+                !wcscmp(L"abcd\x3042\x3042\x3042", s.ToWide(w));
+       },
+       3, "abcd" KANA_A KANA_A KANA_A, -1},
   };
   STEPS(steps);
   TextString s;

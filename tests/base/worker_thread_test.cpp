@@ -171,8 +171,9 @@ TEST(WaitableHandle, PumpWaitAndWait) {
 // program runs under each emulated version.
 TEST(WaitableHandle, GlobalNamedEventPerVersion) {
   using namespace testing_support;
-  const char* const cases[][2] = {
-      {"winxp", "global=1 plain=0 nulldacl=1"}, {"nt40", "global=0 plain=1 nulldacl=0"}, {"win98", "global=0 plain=1 nulldacl=0"}};
+  const char* const cases[][2] = {{"winxp", "global=1 plain=0 nulldacl=1"},
+                                  {"nt40", "global=0 plain=1 nulldacl=0"},
+                                  {"win98", "global=0 plain=1 nulldacl=0"}};
   ScratchFolder folder;
   for (const auto& c : cases) {
     SCOPED_TRACE(c[0]);

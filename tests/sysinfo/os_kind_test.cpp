@@ -84,17 +84,23 @@ TEST(OsKind, ExtendedBitsAndNames) {
     OsKindWord expected;
     const char* name;  // null: not checked
   } cases[] = {
-      {0x20201, {"WinNT", 0, 0, 0, 0, 0, 0, 1, 0, 0, nullptr}, kInstallerOsRules, 0x24020201, "Windows XP [Workstation] [TerminalSession]"},
-      {0x2001, {nullptr, 0, 0, 0, 0, 0, 1, 0, 0, 0, "5.0"}, kInstallerOsRules, 0x2001 | kOsMediaCenter | kOsMediaCenterVista, "Windows Vista [MediaCenter Vista]"},
-      {0x201, {"winnt", 0, 0, 0, 0, 0, 0, 0, 0, 0, "2.1"}, kInstallerOsRules, 0x201 | kOsWorkstation | kOsMediaCenter2004, nullptr},
-      {0x201, {"ServerNT", 0, 0, 0, 0, 0, 0, 0, 0, 0, "3"}, kInstallerOsRules, 0x201 | kOsServer | kOsMediaCenter2005, nullptr},
-      {0x201, {"LANMANNT", 0, 0, 0, 0, 0, 0, 0, 0, 0, "4.0"}, kInstallerOsRules, 0x201 | kOsDomainController | kOsMediaCenter2005Ex, nullptr},
+      {0x20201, {"WinNT", 0, 0, 0, 0, 0, 0, 1, 0, 0, nullptr}, kInstallerOsRules, 0x24020201,
+       "Windows XP [Workstation] [TerminalSession]"},
+      {0x2001, {nullptr, 0, 0, 0, 0, 0, 1, 0, 0, 0, "5.0"}, kInstallerOsRules,
+       0x2001 | kOsMediaCenter | kOsMediaCenterVista, "Windows Vista [MediaCenter Vista]"},
+      {0x201, {"winnt", 0, 0, 0, 0, 0, 0, 0, 0, 0, "2.1"}, kInstallerOsRules,
+       0x201 | kOsWorkstation | kOsMediaCenter2004, nullptr},
+      {0x201, {"ServerNT", 0, 0, 0, 0, 0, 0, 0, 0, 0, "3"}, kInstallerOsRules,
+       0x201 | kOsServer | kOsMediaCenter2005, nullptr},
+      {0x201, {"LANMANNT", 0, 0, 0, 0, 0, 0, 0, 0, 0, "4.0"}, kInstallerOsRules,
+       0x201 | kOsDomainController | kOsMediaCenter2005Ex, nullptr},
       {0x201, {"Terminal", 0, 0, 0, 0, 0, 0, 0, 0, 0, "6.0"}, kInstallerOsRules, 0x201, nullptr},
       {0x201, {"", 0, 0, 0, 0, 0, 0, 0, 0, 0, "abc"}, kInstallerOsRules, 0x201, nullptr},
       {0x201, {nullptr, 0, 0, 0, 0, 0, 0, 0, 0, 0, "1.9"}, kInstallerOsRules, 0x201, nullptr},
       {0x12, all, kInstallerOsRules, 0x12, nullptr},  // no extended bits outside NT
       {0x201, all, kInstallerOsRules, 0x201 | 0x3C3C8000u, nullptr},
-      {0x201, all, kCoinstallerOsRules, 0x201 | 0x3C3C0000u, "Windows XP [Workstation] [PE Builder] [TabletPC] [MediaCenter] [TerminalSession]"},
+      {0x201, all, kCoinstallerOsRules, 0x201 | 0x3C3C0000u,
+       "Windows XP [Workstation] [PE Builder] [TabletPC] [MediaCenter] [TerminalSession]"},
   };
   for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
     OsKindWord word = AddExtendedBits(cases[i].word, cases[i].answers, cases[i].rules);
@@ -127,7 +133,8 @@ TEST(OsKind, UnderWineVersionEmulation) {
   ScratchFolder folder;
   for (const auto& c : cases) {
     SCOPED_TRACE(c[0]);
-    std::string exe = folder.File(std::string("osprobe_") + c[0] + ".exe"), out = folder.File(std::string(c[0]) + ".txt");
+    std::string exe = folder.File(std::string("osprobe_") + c[0] + ".exe"),
+                out = folder.File(std::string(c[0]) + ".txt");
     ASSERT_TRUE(CopyFileA(BuildPath("testbin\\os_probe.exe").c_str(), exe.c_str(), FALSE));
     SetEmulatedVersion(exe.substr(folder.Path().size()), c[0]);
     DWORD code = 1;

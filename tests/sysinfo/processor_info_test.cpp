@@ -30,7 +30,8 @@ TEST(ProcessorInfo, OneLinePerProcessorUntilTheFirstMissingIndex) {
   GetSystemInfo(&system);
   ProcessorInfo info(kInstallerOsRules);
   unsigned count = 0;
-  for (TextString name, vendor, identifier; count < 1024 && info.QueryProcessor(count, name, vendor, &identifier, nullptr); ++count) {
+  for (TextString name, vendor, identifier;
+       count < 1024 && info.QueryProcessor(count, name, vendor, &identifier, nullptr); ++count) {
     EXPECT_GT(name.Length(), 0) << count;
     EXPECT_GT(identifier.Length(), 0) << count;
   }
@@ -52,7 +53,8 @@ TEST(ProcessorInfo, KernelSpeedCorrectsTheRegistryUnlessZero) {
     LONG status;
     ULONG hertz;
     DWORD mhz;
-  } cases[] = {{0, 2400000000u, 2400}, {0, 1999999u, 1}, {0, 0, registryMhz}, {static_cast<LONG>(0xC0000003), 5, registryMhz}};
+  } cases[] = {
+      {0, 2400000000u, 2400}, {0, 1999999u, 1}, {0, 0, registryMhz}, {static_cast<LONG>(0xC0000003), 5, registryMhz}};
   for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
     reportedStatus = cases[i].status;
     reportedHertz = cases[i].hertz;
@@ -92,7 +94,8 @@ TEST(SystemInformation, MalformedRegistryValues) {
     OsKindWord word = ClassifyOsExtended(kInstallerOsRules);
     EXPECT_EQ(basic, word & 0x3FFFF) << "case " << i << ": basic bits unchanged";
     EXPECT_EQ(0u, word & (cases[i].path == kProduct ? kTypeBits : 0)) << "case " << i;
-    EXPECT_EQ(0u, word & (kOsMediaCenter2004 | kOsMediaCenter2005 | kOsMediaCenter2005Ex | kOsMediaCenterVista)) << "case " << i;
+    EXPECT_EQ(0u, word & (kOsMediaCenter2004 | kOsMediaCenter2005 | kOsMediaCenter2005Ex | kOsMediaCenterVista))
+        << "case " << i;
     char name[kOsNameSize];
     EXPECT_LT(strlen(ComposeOsName(name, word, kInstallerOsRules)), static_cast<size_t>(kOsNameSize)) << "case " << i;
   }
