@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/registry_scratch.h"
+#include "coinstaller/handle_count.h"
 #include "support/test_support.h"
 
 using namespace registry_scratch;
@@ -14,6 +15,13 @@ namespace {
 
 TEST(RegistryKey, OpenAndClose) {
   testing_support::ScratchKey scratch;
+  ASSERT_TRUE(HandleCountWorks());
+  DWORD handles = OwnHandleCount();
+  {
+    RegistryKey open;
+    ASSERT_EQ(1, open.Open(scratch.Root(), scratch.Path().c_str()));
+  }
+  EXPECT_EQ(handles, OwnHandleCount()) << "destruction must close the key";
   RegistryKey key;
   EXPECT_EQ(1, key.Close()) << "no key open";
   ASSERT_EQ(1, key.Open(scratch.Root(), scratch.Path().c_str()));
