@@ -125,6 +125,8 @@ TEST_F(TextStringTest, Operations) {
       {4, "abc", [](S s) { return s.AssignN(s.Buffer() + 1, 10); }, 1, "bc", 10},  // grows: the source moves
       {-1, "self", [](S s) { return s = s, 1; }, 1, "self", -1},
       {-1, nullptr, [](S s) { return s = L"wi", s += "d", s += 'e', s += L"!", s = s.Buffer() + 1, 1; }, 1, "ide!", -1},
+      {-1, nullptr, [](S s) { TextString t; t.Assign("copy"); s = t;
+          return static_cast<int>(s.Buffer() != t.Buffer()); }, 1, "copy", -1},
       {-1, "keep?", [](S s) { volatile unsigned n = 0xFFFFFFF0u; return s.AssignN("abc", n); }, 0, "", 259},
       {-1, "keep?", [](S s) { return s.AssignN("abc", 0xFFFFFFFFu); }, 0, "", 259},  // count + 1 overflows
       {-1, "keep?", [](S s) { return s.AssignWideN(L"abc", 0xFFFFFFFFu); }, 0, "", 259},
@@ -268,8 +270,9 @@ TEST_F(TextStringTest, FormatEndsWhereThePlainLoopEnds) {
   for (unsigned start : {1u, 2u, 7u, 100u, 259u, 260u, 261u, 1000u})
     for (int step = 0; step <= 4; ++step)
       for (int delta = -2; delta <= 2; ++delta) cases.push_back({start, start + 260ll * step + delta - 1});
-  for (unsigned start : {kCeiling - 521, kCeiling - 260, kCeiling - 259, kCeiling - 1, kCeiling, kCeiling + 300})
-    for (int offset : {-1, 0, 1, 259, 260, 261, 520, 521})
+  for (unsigned start : {kCeiling - 521, kCeiling - 520, kCeiling - 261, kCeiling - 260, kCeiling - 259,
+                         kCeiling - 1, kCeiling, kCeiling + 1, kCeiling + 300})
+    for (int offset : {-1, 0, 1, 259, 260, 261, 519, 520, 521, 780})
       cases.push_back({start, static_cast<long long>(start) + offset - 1});
   for (unsigned length : {3145479u, 3145480u, 3145481u, 3145739u, 3145740u}) cases.push_back({260, length});
   for (size_t i = 0; i < cases.size(); ++i) {
