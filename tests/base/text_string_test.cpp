@@ -20,7 +20,6 @@ namespace {
 using testing_support::GuardedBytes;
 
 const unsigned kCeiling = TextString::kFormatCeiling;
-const int kDefault = -1;     // constructed with TextString()
 const int kBufferless = -2;  // the state an unmended allocation failure leaves
 
 // Every test ends with a consistent runtime heap: a write before or past a
@@ -38,8 +37,8 @@ int At(const TextString& s, const void* p) {
   return p ? static_cast<int>(static_cast<const char*>(p) - s.Buffer()) : -1;
 }
 
-// One operation on a fresh string: `start` capacity (or kDefault,
-// kBufferless), `initial` text assigned first. Afterwards the text ("=":
+// One operation on a fresh string of `start` bytes (-1: TextString(); or
+// kBufferless) with `initial` text assigned first. Afterwards the text ("=":
 // unchanged), Length() matching it, and the capacity (-1: not checked).
 struct Step {
   int start;
@@ -152,7 +151,7 @@ TEST_F(TextStringTest, Operations) {
       {-1, "old", [](S s) { return s.Format(nullptr); }, 0, "", -1},
       {11, nullptr, [](S s) { return memset(s.Buffer(), 'Z', 11), s.Format("%s", "0123456789"); }, 1, "0123456789", 10},
       {11, nullptr, [](S s) { return s.Format("%s", "0123456789A"); }, 1, "0123456789A", 270},
-      {kDefault, nullptr, [](S s) { return memset(s.Buffer(), 'Z', 260), s.Format("%0259d", 0); },
+      {-1, nullptr, [](S s) { return memset(s.Buffer(), 'Z', 260), s.Format("%0259d", 0); },
        1, std::string(259, '0'), 259},
       {2000, nullptr, [](S s) { return memset(s.Buffer(), 'Z', 2000), s.Format("%01999d", 0); },
        1, std::string(1999, '0'), 1999},
@@ -227,9 +226,9 @@ TEST_F(TextStringTest, Operations) {
        -1, "<null>", -1},
       {kBufferless, nullptr, [](S s) { return s.Find("a") + s.Find("") + s.FindNoCase("") + s.FindChar('a', 0) +
           s.FindLastChar('a'); }, -5, "<null>", -1},
-      {kBufferless, nullptr, [](S s) { WCHAR w[4]; return At(s, s.FindAt("a")) + At(s, s.FindCharNoCase('a')) + At(s,
-          s.Truncate(0)) + At(s, s.ReplaceAll("a", "b")) + At(s, s.Tokenize(1, ",")) + At(s, s.ToWide(nullptr)) +
-          At(s, s.ToWide(w)) + At(s, s.EnsureTrailingBackslash()); }, -8, "<null>", -1},
+      {kBufferless, nullptr, [](S s) { WCHAR w[4]; return At(s, s.FindAt("a")) + At(s, s.FindCharNoCase('a')) +
+          At(s, s.Truncate(0)) + At(s, s.ReplaceAll("a", "b")) + At(s, s.Tokenize(1, ",")) +
+          At(s, s.ToWide(nullptr)) + At(s, s.ToWide(w)) + At(s, s.EnsureTrailingBackslash()); }, -8, "<null>", -1},
       {kBufferless, nullptr, [](S s) { TextString t; t.Assign("x"); return t.Differs(s) * 10 + t.Assign(s) +
           t.Length(); }, 11, "<null>", -1},
       {kBufferless, nullptr, [](S s) { return s.Append("ab"); }, 1, "ab", 259},
