@@ -86,19 +86,9 @@ TEST(WorkerThread, StopRacingTheEndNeverDoubleClosesOrHangs) {
   CloseHandle(sentinel);
 }
 
-LRESULT CALLBACK AnswerApp(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return message == WM_APP ? 99 : DefWindowProcA(window, message, wParam, lParam);
-}
-
-struct SendArgs {
-  HWND window;
-  LRESULT answer;
-};
-
-int SendToWindow(INT_PTR argument, INT_PTR) {
-  SendArgs* args = reinterpret_cast<SendArgs*>(argument);
-  args->answer = SendMessageA(args->window, WM_APP, 0, 0);  // answered only while the owner pumps
-  return 0;
+// Answered only while the window's thread dispatches messages.
+int SendTextLength(INT_PTR window, INT_PTR) {
+  return static_cast<int>(SendMessageA(reinterpret_cast<HWND>(window), WM_GETTEXTLENGTH, 0, 0));
 }
 
 int PostQuitThenWait(INT_PTR thread, INT_PTR event) {
@@ -109,19 +99,12 @@ int PostQuitThenWait(INT_PTR thread, INT_PTR event) {
 }
 
 TEST(WaitableHandle, WaitDoneKeepsWindowsResponsiveAndQuitEndsIt) {
-  WNDCLASSA windowClass = {};
-  windowClass.lpfnWndProc = AnswerApp;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.lpszClassName = "WorkerThreadTestWindow";
-  RegisterClassA(&windowClass);
-  HWND window = CreateWindowA("WorkerThreadTestWindow", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                              windowClass.hInstance, nullptr);
+  HWND window = CreateWindowA("STATIC", "answer", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
   ASSERT_NE(nullptr, window);
-  SendArgs args = {window, 0};
   WorkerThread sender;
-  ASSERT_EQ(1, sender.Start(SendToWindow, reinterpret_cast<INT_PTR>(&args), 0));
+  ASSERT_EQ(1, sender.Start(SendTextLength, reinterpret_cast<INT_PTR>(window), 0));
   EXPECT_EQ(1, sender.WaitDone(0));
-  EXPECT_EQ(99, args.answer);
+  EXPECT_EQ(6, sender.ExitValue());
 
   // A WM_QUIT during the wait ends it with 0 and stays queued.
   HANDLE never = CreateEventA(nullptr, TRUE, FALSE, nullptr);
