@@ -22,13 +22,8 @@ TEST(LockedList, PlainRecordsLinkAtTheirStart) {
   LockedList<Record> list;
   Record a{{}, 1}, b{{}, 2}, c{{}, 3}, absent{{}, 4};
   EXPECT_EQ(nullptr, list.First());
-  list.Append(&a);
-  list.Append(&b);
-  list.Append(&c);
-  EXPECT_EQ(&a, list.First());
+  for (Record* r : {&a, &b, &c}) list.Append(r);
   EXPECT_EQ(0, list.Remove(&absent));
-  EXPECT_EQ(&a, list.First());
-
   EXPECT_EQ(1, list.Remove(&b));  // middle
   EXPECT_EQ(&c.link, a.link.next);
   EXPECT_EQ(&a.link, c.link.prev);
@@ -40,7 +35,12 @@ TEST(LockedList, PlainRecordsLinkAtTheirStart) {
   list.Append(&b);  // a stale tail would link b behind c
   EXPECT_EQ(&b, list.First());
   EXPECT_EQ(nullptr, b.link.prev);
-  EXPECT_EQ(2, list.First()->value);
+  // Close and Open empty the list and make a working lock again.
+  list.Close();
+  EXPECT_EQ(1, list.Open());
+  EXPECT_EQ(nullptr, list.First());
+  list.Append(&a);
+  EXPECT_EQ(&a, list.First());
 }
 
 TEST(LockedList, PolymorphicItemsLinkAfterTheirVtable) {
@@ -53,7 +53,6 @@ TEST(LockedList, PolymorphicItemsLinkAfterTheirVtable) {
   EXPECT_EQ(reinterpret_cast<char*>(d) + sizeof(void*), reinterpret_cast<char*>(&d->link));
   ASSERT_EQ(d, list.First());
   EXPECT_EQ('D', list.First()->letter);
-
   // DeleteAll holds the lock while Remove takes it again on the same thread.
   list.DeleteAll();
   EXPECT_EQ(3, destroyed);
@@ -62,15 +61,41 @@ TEST(LockedList, PolymorphicItemsLinkAfterTheirVtable) {
   EXPECT_EQ(3, destroyed);
 }
 
-TEST(LockedList, ReopenEmptiesAndRecreatesTheGate) {
+// Threads append and remove their own records at once: without the lock,
+// links get lost and removals fail.
+struct Worker {
+  LockedList<Record>* list;
+  Record records[64];
+  int failures;
+  static DWORD WINAPI Run(void* context) {
+    Worker* w = static_cast<Worker*>(context);
+    for (int round = 0; round < 100; ++round) {
+      for (Record& r : w->records) w->list->Append(&r);
+      for (Record& r : w->records) w->failures += w->list->Remove(&r) != 1;
+    }
+    return 0;
+  }
+};
+
+TEST(LockedList, ConcurrentAppendAndRemove) {
   LockedList<Record> list;
-  Record a{{}, 1};
-  list.Append(&a);
-  list.Close();
-  EXPECT_EQ(1, list.Open());
+  Worker workers[4];
+  HANDLE threads[4];
+  for (int i = 0; i < 4; ++i) {
+    workers[i].list = &list;
+    workers[i].failures = 0;
+    threads[i] = CreateThread(nullptr, 0, Worker::Run, &workers[i], 0, nullptr);
+    ASSERT_NE(nullptr, threads[i]);
+  }
+  // A corrupted list can trap a thread in a loop: it is ended before the
+  // list goes away.
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(4, threads, TRUE, 20000));
+  for (int i = 0; i < 4; ++i) {
+    TerminateThread(threads[i], 1);
+    CloseHandle(threads[i]);
+    EXPECT_EQ(0, workers[i].failures) << "thread " << i;
+  }
   EXPECT_EQ(nullptr, list.First());
-  list.Append(&a);  // the lock works again after Close and Open
-  EXPECT_EQ(&a, list.First());
 }
 
 }  // namespace

@@ -5,8 +5,6 @@
 
 #include <windows.h>
 
-#include <gtest/gtest.h>
-
 #include <string>
 
 namespace registry_scratch {
@@ -16,8 +14,7 @@ bool KeyExists(HKEY root, const std::string& path);
 // Creates root\path and every missing key on the way.
 bool CreateKey(HKEY root, const std::string& path, DWORD options = REG_OPTION_NON_VOLATILE);
 
-bool SetValue(HKEY root, const std::string& path, const char* name, DWORD type,
-              const std::string& bytes);
+bool SetValue(HKEY root, const std::string& path, const char* name, DWORD type, const std::string& bytes);
 
 // Makes root\path belong to LocalSystem and deny everyone all access, so that
 // its DACL cannot be changed and it cannot be opened or deleted by the test
@@ -25,12 +22,16 @@ bool SetValue(HKEY root, const std::string& path, const char* name, DWORD type,
 // wineserver ends. True when the key really resists deletion.
 bool MakeUndeletable(HKEY root, const std::string& path);
 
-// Success when the key's DACL holds exactly one entry: an access-allowed entry
-// giving Everyone all access, inherited by sub-keys.
-::testing::AssertionResult GrantsEveryoneFullAccess(HKEY root, const std::string& path);
+// The key's DACL as a definition string ("D:(A;OICI;GA;;;WD)"), empty when
+// it cannot be read.
+std::string DaclText(HKEY root, const std::string& path);
 
-// The key's security descriptor (owner, group and DACL) as bytes.
-std::string SecurityBytes(HKEY key);
+// True for the one entry that gives Everyone all access, inherited by
+// sub-keys (the platform may keep the generic right or map it to the key
+// rights).
+inline bool GrantsEveryoneFullAccess(const std::string& dacl) {
+  return dacl == "D:(A;OICI;GA;;;WD)" || dacl == "D:(A;OICI;KA;;;WD)";
+}
 
 // A fresh volatile key under HKCU\Software\Bramcot Tests. Volatile, so that
 // what a test leaves undeletable disappears with the wineserver.
@@ -43,6 +44,7 @@ class VolatileKey {
 
   const std::string& Path() const { return path; }  // relative to HKCU
   std::string Sub(const std::string& relative) const { return path + "\\" + relative; }
+  // Volatile keys take only volatile sub-keys: each level in turn.
   bool Create(const std::string& relative) const;
 
  private:

@@ -13,122 +13,100 @@ using testing_support::ScratchKey;
 
 namespace {
 
-TEST(SecurityBuilder, NullDaclDescriptor) {
+// Null: a 20-byte absolute descriptor with a present, null DACL; a
+// definition: the platform's self-relative one, usable as a key's DACL;
+// anything else: nothing. The attributes carry the descriptor either way.
+TEST(SecurityBuilder, DescriptorsAndAttributes) {
   SecurityBuilder builder;
-  PSECURITY_DESCRIPTOR descriptor = builder.BuildDescriptor(nullptr);
-  ASSERT_NE(nullptr, descriptor);
-  EXPECT_EQ(20u, _msize(descriptor));
-  EXPECT_TRUE(IsValidSecurityDescriptor(descriptor));
-  SECURITY_DESCRIPTOR_CONTROL control = 0;
-  DWORD revision = 0;
-  ASSERT_TRUE(GetSecurityDescriptorControl(descriptor, &control, &revision));
-  EXPECT_EQ(0, control & SE_SELF_RELATIVE) << "the copy is absolute";
-  BOOL present = FALSE, defaulted = TRUE;
-  PACL dacl = reinterpret_cast<PACL>(1);
-  ASSERT_TRUE(GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted));
-  EXPECT_TRUE(present);
-  EXPECT_EQ(nullptr, dacl);
-  EXPECT_FALSE(defaulted);
-  free(descriptor);
-}
-
-TEST(SecurityBuilder, DescriptorFromDefinition) {
-  SecurityBuilder builder;
-  PSECURITY_DESCRIPTOR descriptor = builder.BuildDescriptor(kOpenAccessDefinition);
-  ASSERT_NE(nullptr, descriptor);
-  EXPECT_TRUE(IsValidSecurityDescriptor(descriptor));
-  EXPECT_EQ(GetSecurityDescriptorLength(descriptor), _msize(descriptor));
-  SECURITY_DESCRIPTOR_CONTROL control = 0;
-  DWORD revision = 0;
-  ASSERT_TRUE(GetSecurityDescriptorControl(descriptor, &control, &revision));
-  EXPECT_NE(0, control & SE_SELF_RELATIVE);
-
-  // The copy must work as a key's DACL.
-  ScratchKey scratch;
-  HKEY key;
-  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(scratch.Root(), scratch.Path().c_str(), 0, WRITE_DAC, &key));
-  EXPECT_EQ(ERROR_SUCCESS, RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor));
-  RegCloseKey(key);
-  EXPECT_TRUE(GrantsEveryoneFullAccess(scratch.Root(), scratch.Path()));
-  free(descriptor);
-
-  EXPECT_EQ(nullptr, builder.BuildDescriptor("D:(A;;bogus;;;WD)"));
-}
-
-TEST(SecurityBuilder, SecurityAttributes) {
-  SecurityBuilder builder;
-  SECURITY_ATTRIBUTES attributes = {};
-  ASSERT_EQ(1, builder.BuildSecurityAttributes(nullptr, &attributes, 1));
-  EXPECT_EQ(12u, attributes.nLength);
-  EXPECT_EQ(TRUE, attributes.bInheritHandle);
-  ASSERT_NE(nullptr, attributes.lpSecurityDescriptor);
-  HANDLE event = CreateEventA(&attributes, TRUE, FALSE, nullptr);
-  EXPECT_NE(nullptr, event) << "the attributes must be usable";
-  if (event) CloseHandle(event);
-  free(attributes.lpSecurityDescriptor);
-
-  attributes = SECURITY_ATTRIBUTES();
-  attributes.lpSecurityDescriptor = &attributes;
-  EXPECT_EQ(0, builder.BuildSecurityAttributes("not a definition", &attributes, 0));
-  EXPECT_EQ(12u, attributes.nLength);
-  EXPECT_EQ(FALSE, attributes.bInheritHandle);
-  EXPECT_EQ(nullptr, attributes.lpSecurityDescriptor);
+  const struct {
+    const char* definition;
+    int selfRelative;  // -1: no descriptor
+  } cases[] = {{nullptr, 0}, {kOpenAccessDefinition, 1}, {"D:(A;;bogus;;;WD)", -1}};
+  for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
+    SCOPED_TRACE(testing::Message() << "case " << i);
+    SECURITY_ATTRIBUTES attributes = {0, &attributes, FALSE};
+    EXPECT_EQ(cases[i].selfRelative >= 0, builder.BuildSecurityAttributes(cases[i].definition, &attributes, i == 0));
+    EXPECT_EQ(12u, attributes.nLength);
+    EXPECT_EQ(i == 0, attributes.bInheritHandle);
+    PSECURITY_DESCRIPTOR descriptor = attributes.lpSecurityDescriptor;
+    if (cases[i].selfRelative < 0) {
+      EXPECT_EQ(nullptr, descriptor);
+      EXPECT_EQ(nullptr, builder.BuildDescriptor(cases[i].definition));
+      continue;
+    }
+    ASSERT_NE(nullptr, descriptor);
+    EXPECT_TRUE(IsValidSecurityDescriptor(descriptor));
+    EXPECT_EQ(cases[i].selfRelative ? GetSecurityDescriptorLength(descriptor) : 20u, _msize(descriptor));
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    ASSERT_TRUE(GetSecurityDescriptorControl(descriptor, &control, &revision));
+    EXPECT_EQ(cases[i].selfRelative, (control & SE_SELF_RELATIVE) != 0);
+    BOOL present = FALSE, defaulted = TRUE;
+    PACL dacl = reinterpret_cast<PACL>(1);
+    ASSERT_TRUE(GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted));
+    EXPECT_TRUE(present);
+    EXPECT_FALSE(defaulted);
+    EXPECT_EQ(cases[i].selfRelative == 0, dacl == nullptr);
+    HANDLE event = CreateEventA(&attributes, TRUE, FALSE, nullptr);
+    EXPECT_NE(nullptr, event) << "the attributes must be usable";
+    CloseHandle(event);
+    ScratchKey scratch;
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(scratch.Root(), scratch.Path().c_str(), 0, WRITE_DAC, &key));
+    EXPECT_EQ(ERROR_SUCCESS, RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor));
+    RegCloseKey(key);
+    if (cases[i].selfRelative) {
+      EXPECT_PRED1(GrantsEveryoneFullAccess, DaclText(scratch.Root(), scratch.Path()));
+    }
+    free(descriptor);
+  }
   EXPECT_EQ(0, builder.BuildSecurityAttributes(nullptr, nullptr, 0));
 }
 
-TEST(SecurityBuilderGrantOpenAccess, OpensUpExistingAndAbsentKeys) {
+// Existing keys closed to reading and absent ones are opened up; a key whose
+// DACL the user may not change, and null, empty or over-long paths, change
+// nothing (the root's own DACL least of all).
+TEST(SecurityBuilder, GrantOpenAccess) {
   ScratchKey scratch;
-  const std::string closed = scratch.Path() + "\\closed";
-  const std::string absent = scratch.Path() + "\\absent";
-  ASSERT_TRUE(CreateKey(scratch.Root(), closed));
-  // Denies everyone reading; the owner keeps the right to change the DACL.
-  PSECURITY_DESCRIPTOR deny = nullptr;
-  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(D;;KR;;;WD)", SDDL_REVISION_1,
-                                                                   &deny, nullptr));
-  HKEY key;
-  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(scratch.Root(), closed.c_str(), 0, WRITE_DAC, &key));
+  VolatileKey stuckRoot;  // what is left undeletable vanishes with the wineserver
+  ASSERT_TRUE(CreateKey(scratch.Root(), scratch.Path() + "\\closed"));
+  ASSERT_TRUE(stuckRoot.Create("stuck"));
+  PSECURITY_DESCRIPTOR deny = nullptr;  // the owner may still change the DACL
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(D;;KR;;;WD)", SDDL_REVISION_1, &deny, nullptr));
+  HKEY key, roots[2];
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(scratch.Root(), (scratch.Path() + "\\closed").c_str(), 0, WRITE_DAC, &key));
   ASSERT_EQ(ERROR_SUCCESS, RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, deny));
   RegCloseKey(key);
   LocalFree(deny);
-  ASSERT_NE(ERROR_SUCCESS, RegOpenKeyExA(scratch.Root(), closed.c_str(), 0, KEY_READ, &key));
-
-  SecurityBuilder builder;
-  const std::string* paths[] = {&closed, &absent};
-  for (size_t i = 0; i < 2; ++i) {
-    EXPECT_EQ(1, builder.GrantOpenAccess(scratch.Root(), paths[i]->c_str())) << "case " << i;
-    EXPECT_TRUE(GrantsEveryoneFullAccess(scratch.Root(), *paths[i])) << "case " << i;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(scratch.Root(), paths[i]->c_str(), 0, KEY_READ, &key))
-        << "case " << i;
-    RegCloseKey(key);
-  }
-}
-
-TEST(SecurityBuilderGrantOpenAccess, RefusedOrBadPathChangesNothing) {
-  SecurityBuilder builder;
-  VolatileKey root;
-  ASSERT_TRUE(root.Create("stuck"));
-  if (!MakeUndeletable(HKEY_CURRENT_USER, root.Sub("stuck")))
+  if (!MakeUndeletable(HKEY_CURRENT_USER, stuckRoot.Sub("stuck")))
     GTEST_SKIP() << "Wine let the test user delete a key owned by LocalSystem that denies all";
-  EXPECT_EQ(0, builder.GrantOpenAccess(HKEY_CURRENT_USER, root.Sub("stuck").c_str()))
-      << "WRITE_DAC is denied";
-  HKEY key;
-  EXPECT_EQ(ERROR_ACCESS_DENIED,
-            RegOpenKeyExA(HKEY_CURRENT_USER, root.Sub("stuck").c_str(), 0, KEY_READ, &key));
-
-  // Null, empty and over-long paths: the root's own DACL must stay as it was.
-  HKEY parent;
-  ASSERT_EQ(ERROR_SUCCESS,
-            RegOpenKeyExA(HKEY_CURRENT_USER, root.Path().c_str(), 0, KEY_ALL_ACCESS, &parent));
-  const std::string before = SecurityBytes(parent);
-  ASSERT_FALSE(before.empty());
-  const std::string tooLong(300, 'k');
-  const char* paths[] = {nullptr, "", tooLong.c_str()};
-  for (size_t i = 0; i < sizeof(paths) / sizeof(paths[0]); ++i) {
-    EXPECT_EQ(0, builder.GrantOpenAccess(parent, paths[i])) << "case " << i;
-    EXPECT_EQ(before, SecurityBytes(parent)) << "case " << i << ": the root's DACL changed";
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(scratch.Root(), scratch.Path().c_str(), 0, KEY_ALL_ACCESS, &roots[0]));
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, stuckRoot.Path().c_str(), 0, KEY_ALL_ACCESS, &roots[1]));
+  const std::string rootDacl = DaclText(roots[1], ""), tooLong(300, 'k');
+  ASSERT_NE("", rootDacl);
+  const struct {
+    int root;
+    const char* path;
+    int result;
+    LONG open;  // the status of opening it for reading afterwards; -1: not tried
+  } cases[] = {{0, "closed", 1, ERROR_SUCCESS}, {0, "absent", 1, ERROR_SUCCESS}, {1, "stuck", 0, ERROR_ACCESS_DENIED},
+               {1, nullptr, 0, -1}, {1, "", 0, -1}, {1, tooLong.c_str(), 0, -1}};
+  SecurityBuilder builder;
+  for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
+    HKEY root = roots[cases[i].root];
+    EXPECT_EQ(cases[i].result, builder.GrantOpenAccess(root, cases[i].path)) << "case " << i;
+    EXPECT_EQ(rootDacl, DaclText(roots[1], "")) << "case " << i << ": the root's DACL changed";
+    if (cases[i].open >= 0) {
+      EXPECT_EQ(cases[i].open, RegOpenKeyExA(root, cases[i].path, 0, KEY_READ, &key)) << "case " << i;
+    }
+    if (cases[i].result) {
+      RegCloseKey(key);
+      EXPECT_PRED1(GrantsEveryoneFullAccess, DaclText(root, cases[i].path)) << "case " << i;
+    }
   }
-  EXPECT_FALSE(KeyExists(parent, tooLong));
-  RegCloseKey(parent);
+  EXPECT_FALSE(KeyExists(roots[1], tooLong));
+  RegCloseKey(roots[0]);
+  RegCloseKey(roots[1]);
 }
 
 }  // namespace

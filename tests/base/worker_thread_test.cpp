@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "coinstaller/handle_count.h"
 #include "support/test_support.h"
 
 namespace {
@@ -15,57 +16,61 @@ int WaitOnEvent(INT_PTR event, INT_PTR) {
   return 7;
 }
 
-DWORD HandleCount() {
-  DWORD count = 0;
-  GetProcessHandleCount(GetCurrentProcess(), &count);
+// Counted from the system's handle list: Wine's GetProcessHandleCount
+// always answers 0. A finished routine's thread closes its own handle as it
+// returns, just after the worker says it ended: a second is given for the
+// count to come back to `expected`.
+DWORD HandleCount(DWORD expected = 0) {
+  DWORD count = OwnHandleCount();
+  for (int i = 0; i < 100 && count != expected; ++i, count = OwnHandleCount()) Sleep(10);
   return count;
 }
 
-TEST(WorkerThread, RunsRoutineAndWaitDoneAfterEndReturnsAtOnce) {
-  WorkerThread worker;
-  EXPECT_EQ(0, worker.WaitDone(0)) << "never started";
-  ASSERT_EQ(1, worker.Start(ReturnArgSum, 40, 2));
-  for (int i = 0; i < 500 && worker.Running(); ++i) Sleep(10);
-  ASSERT_FALSE(worker.Running());
-  EXPECT_EQ(42, worker.ExitValue());
-  DWORD before = GetTickCount();
-  EXPECT_EQ(0, worker.WaitDone(0)) << "the routine already ended";
-  EXPECT_LT(GetTickCount() - before, 100u);
-}
-
-TEST(WorkerThread, RefusesSecondStartAndStopTerminates) {
+TEST(WorkerThread, StartEndStopAndRestart) {
+  ASSERT_TRUE(HandleCountWorks());
   HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  WorkerThread worker;
-  ASSERT_EQ(1, worker.Start(WaitOnEvent, reinterpret_cast<INT_PTR>(release), 0));
-  EXPECT_EQ(0, worker.Start(ReturnArgSum, 1, 1));
-  EXPECT_EQ(0, worker.WaitDone(50)) << "still running at the time-out";
-  worker.Stop();
-  EXPECT_FALSE(worker.Running());
-  EXPECT_EQ(0, worker.ExitValue());
-  // A new start after the forced stop works and signals its own event.
-  ASSERT_EQ(1, worker.Start(ReturnArgSum, 2, 3));
-  EXPECT_EQ(1, worker.WaitDone(5000) || !worker.Running());
-  for (int i = 0; i < 500 && worker.Running(); ++i) Sleep(10);
-  EXPECT_EQ(5, worker.ExitValue());
-  CloseHandle(release);
-}
-
-TEST(WorkerThread, StopOnIdleThreadOnlyReleases) {
-  DWORD before = HandleCount();
+  // The first wait on the thread's message queue opens a handle to it for
+  // good: opened before counting.
+  MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
+  DWORD handles = HandleCount();
+  {
+    WorkerThread idle;
+    idle.Stop();
+    idle.Stop();
+  }
+  EXPECT_EQ(handles, HandleCount(handles)) << "Stop on an idle worker only releases";
   {
     WorkerThread worker;
+    EXPECT_EQ(0, worker.WaitDone(0)) << "never started";
+    ASSERT_EQ(1, worker.Start(ReturnArgSum, 40, 2));
+    for (int i = 0; i < 500 && worker.Running(); ++i) Sleep(10);
+    ASSERT_FALSE(worker.Running());
+    EXPECT_EQ(42, worker.ExitValue());
+    DWORD before = GetTickCount();
+    EXPECT_EQ(0, worker.WaitDone(0)) << "the routine already ended";
+    EXPECT_LT(GetTickCount() - before, 100u);
+
+    ASSERT_EQ(1, worker.Start(WaitOnEvent, reinterpret_cast<INT_PTR>(release), 0));
+    EXPECT_EQ(0, worker.Start(ReturnArgSum, 1, 1)) << "still running";
+    EXPECT_EQ(0, worker.WaitDone(50)) << "still running at the time-out";
     worker.Stop();
-    worker.Stop();
+    EXPECT_FALSE(worker.Running());
+    EXPECT_EQ(0, worker.ExitValue());
+    // A new start after the forced stop works and signals its own event.
+    ASSERT_EQ(1, worker.Start(ReturnArgSum, 2, 3));
+    EXPECT_EQ(1, worker.WaitDone(5000) || !worker.Running());
+    for (int i = 0; i < 500 && worker.Running(); ++i) Sleep(10);
+    EXPECT_EQ(5, worker.ExitValue());
   }
-  EXPECT_EQ(before, HandleCount());
+  EXPECT_EQ(handles, HandleCount(handles)) << "a handle leaked";
+  CloseHandle(release);
 }
 
 // Stop and the routine's own end race; the thread handle must be closed once
 // and nothing may hang or leak.
 TEST(WorkerThread, StopRacingTheEndNeverDoubleClosesOrHangs) {
   HANDLE sentinel = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  DWORD before = HandleCount();
-  DWORD start = GetTickCount();
+  DWORD before = HandleCount(), start = GetTickCount();
   for (int i = 0; i < 3000; ++i) {
     WorkerThread worker;
     ASSERT_EQ(1, worker.Start(ReturnArgSum, i, 0));
@@ -74,29 +79,16 @@ TEST(WorkerThread, StopRacingTheEndNeverDoubleClosesOrHangs) {
     ASSERT_FALSE(worker.Running());
   }
   EXPECT_LT(GetTickCount() - start, 120000u);
-  EXPECT_EQ(before, HandleCount()) << "a handle leaked";
+  EXPECT_EQ(before, HandleCount(before)) << "a handle leaked";
   // A second close of a recycled handle value would have hit handles like this one.
   EXPECT_TRUE(SetEvent(sentinel));
   EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(sentinel, 0));
   CloseHandle(sentinel);
 }
 
-LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_APP) return 99;
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
-struct SendArgs {
-  HWND window;
-  LRESULT answer;
-  HANDLE release;
-};
-
-int SendThenRelease(INT_PTR argument, INT_PTR) {
-  SendArgs* args = reinterpret_cast<SendArgs*>(argument);
-  args->answer = SendMessageA(args->window, WM_APP, 0, 0);  // answered only while the owner pumps
-  SetEvent(args->release);
-  return 0;
+// Answered only while the window's thread dispatches messages.
+int SendTextLength(INT_PTR window, INT_PTR) {
+  return static_cast<int>(SendMessageA(reinterpret_cast<HWND>(window), WM_GETTEXTLENGTH, 0, 0));
 }
 
 int PostQuitThenWait(INT_PTR thread, INT_PTR event) {
@@ -107,21 +99,12 @@ int PostQuitThenWait(INT_PTR thread, INT_PTR event) {
 }
 
 TEST(WaitableHandle, WaitDoneKeepsWindowsResponsiveAndQuitEndsIt) {
-  WNDCLASSA windowClass = {};
-  windowClass.lpfnWndProc = CountingProc;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.lpszClassName = "WorkerThreadTestWindow";
-  RegisterClassA(&windowClass);
-  HWND window = CreateWindowA("WorkerThreadTestWindow", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                              windowClass.hInstance, nullptr);
+  HWND window = CreateWindowA("STATIC", "answer", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
   ASSERT_NE(nullptr, window);
-
-  // The worker's SendMessage is answered only because WaitDone pumps.
-  SendArgs args = {window, 0, CreateEventA(nullptr, TRUE, FALSE, nullptr)};
   WorkerThread sender;
-  ASSERT_EQ(1, sender.Start(SendThenRelease, reinterpret_cast<INT_PTR>(&args), 0));
+  ASSERT_EQ(1, sender.Start(SendTextLength, reinterpret_cast<INT_PTR>(window), 0));
   EXPECT_EQ(1, sender.WaitDone(0));
-  EXPECT_EQ(99, args.answer);
+  EXPECT_EQ(6, sender.ExitValue());
 
   // A WM_QUIT during the wait ends it with 0 and stays queued.
   HANDLE never = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -133,48 +116,38 @@ TEST(WaitableHandle, WaitDoneKeepsWindowsResponsiveAndQuitEndsIt) {
   EXPECT_EQ(5u, message.wParam);
   quitter.Stop();
   CloseHandle(never);
-  CloseHandle(args.release);
   DestroyWindow(window);
-}
-
-TEST(WaitableHandle, PumpWaitWithNullSecondAndTimeOut) {
-  WaitableHandle event;
-  ASSERT_EQ(1, event.CreateNamedEvent(1, 0, nullptr, 0));
-  HANDLE none = nullptr;
-  DWORD before = GetTickCount();
-  EXPECT_EQ(0, event.PumpWait(100, &none));
-  EXPECT_GE(GetTickCount() - before, 90u);
-  ASSERT_EQ(1, event.Signal());
-  EXPECT_EQ(1, event.PumpWait(1000, &none));
-
-  WaitableHandle other;
-  ASSERT_EQ(1, other.CreateNamedEvent(1, 1, nullptr, 0));
-  HANDLE second = other.Handle();
-  ResetEvent(event.Handle());
-  EXPECT_EQ(1, event.PumpWait(1000, &second)) << "the second handle counts";
-
-  int timedOut = -1;
-  EXPECT_EQ(0, event.Wait(10, &timedOut));
-  EXPECT_EQ(1, timedOut);
-  WaitableHandle empty;
-  EXPECT_EQ(0, empty.Wait(10, &timedOut));
-  EXPECT_EQ(0, timedOut) << "a failed wait is not a time-out";
 }
 
 int failedWaits = 0;
 DWORD lastMask = 0;
 DWORD WINAPI FailFirstWait(DWORD count, const HANDLE* handles, BOOL all, DWORD timeout, DWORD mask) {
   lastMask = mask;
-  if (failedWaits++ == 0) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return WAIT_FAILED;
-  }
-  return MsgWaitForMultipleObjects(count, handles, all, timeout, mask);
+  if (failedWaits++ > 0) return MsgWaitForMultipleObjects(count, handles, all, timeout, mask);
+  SetLastError(ERROR_INVALID_PARAMETER);
+  return WAIT_FAILED;
 }
 
-TEST(WaitableHandle, PumpWaitRetriesWithoutRawInputWhenTheWaitFails) {
-  WaitableHandle event;
-  ASSERT_EQ(1, event.CreateNamedEvent(1, 1, nullptr, 0));
+TEST(WaitableHandle, PumpWaitAndWait) {
+  WaitableHandle event, other;
+  ASSERT_EQ(1, event.CreateNamedEvent(1, 0, nullptr, 0));
+  HANDLE none = nullptr;
+  DWORD before = GetTickCount();
+  EXPECT_EQ(0, event.PumpWait(100, &none));
+  EXPECT_GE(GetTickCount() - before, 90u);
+  ASSERT_EQ(1, other.CreateNamedEvent(1, 1, nullptr, 0));
+  HANDLE second = other.Handle();
+  EXPECT_EQ(1, event.PumpWait(1000, &second)) << "the second handle counts";
+  int timedOut = -1;
+  EXPECT_EQ(0, event.Wait(10, &timedOut));
+  EXPECT_EQ(1, timedOut);
+  ASSERT_EQ(1, event.Signal());
+  EXPECT_EQ(1, event.Wait(10, &timedOut));
+  WaitableHandle empty;
+  EXPECT_EQ(0, empty.Wait(10, &timedOut));
+  EXPECT_EQ(0, timedOut) << "a failed wait is not a time-out";
+
+  // A failed wait (raw input unknown before XP) is retried without it.
   WaitableHandle::msgWait = FailFirstWait;
   int result = event.PumpWait(1000);
   WaitableHandle::msgWait = ::MsgWaitForMultipleObjects;
@@ -187,29 +160,22 @@ TEST(WaitableHandle, PumpWaitRetriesWithoutRawInputWhenTheWaitFails) {
 // program runs under each emulated version.
 TEST(WaitableHandle, GlobalNamedEventPerVersion) {
   using namespace testing_support;
-  const struct {
-    const char* version;
-    const char* expected;
-  } cases[] = {
-      {"winxp", "global=1 plain=0 nulldacl=1"},
-      {"nt40", "global=0 plain=1 nulldacl=0"},
-      {"win98", "global=0 plain=1 nulldacl=0"},
-  };
+  const char* const cases[][2] = {{"winxp", "global=1 plain=0 nulldacl=1"},
+                                  {"nt40", "global=0 plain=1 nulldacl=0"},
+                                  {"win98", "global=0 plain=1 nulldacl=0"}};
   ScratchFolder folder;
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.version);
-    std::string exe = std::string("eventprobe_") + c.version + ".exe";
+    SCOPED_TRACE(c[0]);
+    std::string exe = std::string("eventprobe_") + c[0] + ".exe", out = folder.File(std::string(c[0]) + ".txt");
     ASSERT_TRUE(CopyFileA(BuildPath("testbin\\event_probe.exe").c_str(), folder.File(exe).c_str(), FALSE));
-    SetEmulatedVersion(exe, c.version);
-    std::string out = folder.File(std::string(c.version) + ".txt");
+    SetEmulatedVersion(exe, c[0]);
     DWORD code = 1;
-    ASSERT_TRUE(RunProgram("\"" + folder.File(exe) + "\" BramcotProbe_" + c.version + " \"" + out + "\"", 30000,
-                           &code));
+    ASSERT_TRUE(RunProgram("\"" + folder.File(exe) + "\" BramcotProbe_" + c[0] + " \"" + out + "\"", 30000, &code));
     SetEmulatedVersion(exe, "");
     EXPECT_EQ(0u, code);
     std::string report;
     ASSERT_TRUE(ReadFileBytes(out, &report));
-    EXPECT_EQ(c.expected, report);
+    EXPECT_EQ(c[1], report);
   }
 }
 

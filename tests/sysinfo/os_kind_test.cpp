@@ -12,11 +12,7 @@
 namespace {
 
 OsVersionData Version(DWORD platform, DWORD major, DWORD minor, const char* servicePack) {
-  OsVersionData v;
-  memset(&v, 0, sizeof(v));
-  v.platformId = platform;
-  v.major = major;
-  v.minor = minor;
+  OsVersionData v = {platform, major, minor, 0, {}};
   strncpy(v.servicePack, servicePack, sizeof(v.servicePack));
   return v;
 }
@@ -68,131 +64,92 @@ TEST(OsKind, ClassifyNameAndAtLeastTable) {
   }
 }
 
-TEST(OsKind, ServicePackTextRules) {
-  // The co-installer only takes an exact service-pack text.
-  OsVersionData v = Version(2, 5, 1, "Service Pack 2, v.2096");
-  EXPECT_EQ(0x20201u, ClassifyVersion(v, kInstallerOsRules.exactServicePack));
-  EXPECT_EQ(0x201u, ClassifyVersion(v, kCoinstallerOsRules.exactServicePack));
-  EXPECT_EQ(0x20201u, ClassifyVersion(Version(2, 5, 1, "Service Pack 2"), kCoinstallerOsRules.exactServicePack));
-
-  // An empty text with a stale byte behind its terminator is still empty.
+// An empty service-pack text with a stale byte behind its terminator is
+// still empty: no OSR2 letter.
+TEST(OsKind, StaleServicePackByte) {
   OsVersionData stale = Version(1, 4, 0, "");
   stale.servicePack[1] = 'C';
-  EXPECT_EQ(0x12u, ClassifyVersion(stale, kInstallerOsRules.exactServicePack));
+  EXPECT_EQ(0x12u, ClassifyVersion(stale, 1));
   EXPECT_EQ(0, SatisfiesAtLeast(stale, kOsWin95Osr2));
-
-  // 128 bytes without a terminator: read within the field, never past it.
-  OsVersionData full = Version(2, 5, 1, "");
-  memset(full.servicePack, 'x', sizeof(full.servicePack));
-  memcpy(full.servicePack + 128 - 14, "Service Pack 2", 14);
-  EXPECT_EQ(0x20201u, ClassifyVersion(full, kInstallerOsRules.exactServicePack));
-  EXPECT_EQ(0x201u, ClassifyVersion(full, kCoinstallerOsRules.exactServicePack));
 }
 
-OsExtendedAnswers NoAnswers() {
-  OsExtendedAnswers a;
-  memset(&a, 0, sizeof(a));
-  return a;
-}
-
-TEST(OsKind, ExtendedBitsAndSuffixes) {
-  char buffer[kOsNameSize];
-
-  OsExtendedAnswers remote = NoAnswers();
-  remote.productType = "WinNT";
-  remote.remoteSession = 1;
-  OsKindWord xp = AddExtendedBits(0x20201, remote, kInstallerOsRules);
-  EXPECT_EQ(0x24020201u, xp);
-  EXPECT_STREQ("Windows XP [Workstation] [TerminalSession]", ComposeOsName(buffer, xp, kInstallerOsRules));
-
-  OsExtendedAnswers media = NoAnswers();
-  media.mediaCenter = 1;
-  media.mediaCenterIdent = "5.0";
-  OsKindWord vista = AddExtendedBits(0x2001, media, kInstallerOsRules);
-  EXPECT_EQ(0x2001u | kOsMediaCenter | kOsMediaCenterVista, vista);
-  EXPECT_STREQ("Windows Vista [MediaCenter Vista]", ComposeOsName(buffer, vista, kInstallerOsRules));
-
+TEST(OsKind, ExtendedBitsAndNames) {
+  // productType, miniNt, peBuilder, fundamentalsRead, fundamentalsInstalled,
+  // tabletPc, mediaCenter, remoteSession, starter, serverR2, mediaCenterIdent
+  const OsExtendedAnswers all = {"WinNT", 1, 1, 1, 1, 1, 1, 1, 1, 1, nullptr};
   const struct {
-    const char* productType;
-    const char* ident;
-    OsKindWord bits;
-  } texts[] = {
-      {"winnt", "2.1", kOsWorkstation | kOsMediaCenter2004},
-      {"ServerNT", "3", kOsServer | kOsMediaCenter2005},
-      {"LANMANNT", "4.0", kOsDomainController | kOsMediaCenter2005Ex},
-      {"Terminal", "6.0", 0},
-      {"", "abc", 0},
-      {nullptr, "1.9", 0},
+    OsKindWord word;
+    OsExtendedAnswers answers;
+    const OsRules& rules;
+    OsKindWord expected;
+    const char* name;  // null: not checked
+  } cases[] = {
+      {0x20201, {"WinNT", 0, 0, 0, 0, 0, 0, 1, 0, 0, nullptr}, kInstallerOsRules, 0x24020201,
+       "Windows XP [Workstation] [TerminalSession]"},
+      {0x2001, {nullptr, 0, 0, 0, 0, 0, 1, 0, 0, 0, "5.0"}, kInstallerOsRules,
+       0x2001 | kOsMediaCenter | kOsMediaCenterVista, "Windows Vista [MediaCenter Vista]"},
+      {0x201, {"winnt", 0, 0, 0, 0, 0, 0, 0, 0, 0, "2.1"}, kInstallerOsRules,
+       0x201 | kOsWorkstation | kOsMediaCenter2004, nullptr},
+      {0x201, {"ServerNT", 0, 0, 0, 0, 0, 0, 0, 0, 0, "3"}, kInstallerOsRules,
+       0x201 | kOsServer | kOsMediaCenter2005, nullptr},
+      {0x201, {"LANMANNT", 0, 0, 0, 0, 0, 0, 0, 0, 0, "4.0"}, kInstallerOsRules,
+       0x201 | kOsDomainController | kOsMediaCenter2005Ex, nullptr},
+      {0x201, {"Terminal", 0, 0, 0, 0, 0, 0, 0, 0, 0, "6.0"}, kInstallerOsRules, 0x201, nullptr},
+      {0x201, {"", 0, 0, 0, 0, 0, 0, 0, 0, 0, "abc"}, kInstallerOsRules, 0x201, nullptr},
+      {0x201, {nullptr, 0, 0, 0, 0, 0, 0, 0, 0, 0, "1.9"}, kInstallerOsRules, 0x201, nullptr},
+      {0x12, all, kInstallerOsRules, 0x12, nullptr},  // no extended bits outside NT
+      {0x201, all, kInstallerOsRules, 0x201 | 0x3C3C8000u, nullptr},
+      {0x201, all, kCoinstallerOsRules, 0x201 | 0x3C3C0000u,
+       "Windows XP [Workstation] [PE Builder] [TabletPC] [MediaCenter] [TerminalSession]"},
   };
-  for (size_t i = 0; i < sizeof(texts) / sizeof(texts[0]); ++i) {
-    SCOPED_TRACE(testing::Message() << "case " << i);
-    OsExtendedAnswers a = NoAnswers();
-    a.productType = texts[i].productType;
-    a.mediaCenterIdent = texts[i].ident;
-    EXPECT_EQ(0x201u | texts[i].bits, AddExtendedBits(0x201, a, kInstallerOsRules));
+  for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
+    OsKindWord word = AddExtendedBits(cases[i].word, cases[i].answers, cases[i].rules);
+    EXPECT_EQ(cases[i].expected, word) << "case " << i;
+    char buffer[kOsNameSize];
+    if (cases[i].name) {
+      EXPECT_STREQ(cases[i].name, ComposeOsName(buffer, word, cases[i].rules)) << "case " << i;
+    }
   }
-
-  OsExtendedAnswers all = NoAnswers();
-  all.productType = "WinNT";
-  all.miniNtKey = all.peBuilderKey = all.tabletPc = all.mediaCenter = all.remoteSession = 1;
-  all.starter = all.serverR2 = 1;
-  all.fundamentalsRead = 1;
-  all.fundamentalsInstalled = 1;
-  EXPECT_EQ(0x12u, AddExtendedBits(0x12, all, kInstallerOsRules)) << "no extended bits outside NT";
-  EXPECT_EQ(0x201u | 0x3C3C8000u, AddExtendedBits(0x201, all, kInstallerOsRules));
-  EXPECT_EQ(0u, AddExtendedBits(0x201, all, kCoinstallerOsRules) & kOsFundamentals);
-  EXPECT_STREQ("Windows XP [Workstation] [PE Builder] [TabletPC] [MediaCenter] [TerminalSession]",
-               ComposeOsName(buffer, AddExtendedBits(0x201, all, kCoinstallerOsRules), kCoinstallerOsRules));
-}
-
-TEST(OsKind, LongestNameFitsItsBuffer) {
-  OsKindWord word = kOsNt | kOsServer2003 | kOsDomainController | kOsPeBuilder | kOsTabletPc |
-                    kOsMediaCenter2005Ex | kOsFundamentals | kOsTerminalSession;
-  char buffer[kOsNameSize + 8];
-  memset(buffer, '#', sizeof(buffer));
-  const char* name = ComposeOsName(buffer, word, kInstallerOsRules);
-  EXPECT_STREQ(
-      "Windows Server 2003 [Advanced Server] [PE Builder] [TabletPC] [MediaCenter 2005 Ex]"
-      " [Fundamentals for Legacy PCs] [TerminalSession]",
-      name);
-  EXPECT_EQ(131u, strlen(name));
-  for (int i = kOsNameSize; i < kOsNameSize + 8; ++i) EXPECT_EQ('#', buffer[i]);
-  EXPECT_EQ(std::string::npos, std::string(ComposeOsName(buffer, word, kCoinstallerOsRules)).find("Fundamentals"));
+  // The longest name, and without Fundamentals where that edition is unknown.
+  OsKindWord longest = kOsNt | kOsServer2003 | kOsDomainController | kOsPeBuilder | kOsTabletPc |
+                       kOsMediaCenter2005Ex | kOsFundamentals | kOsTerminalSession;
+  char buffer[kOsNameSize];
+  EXPECT_STREQ("Windows Server 2003 [Advanced Server] [PE Builder] [TabletPC] [MediaCenter 2005 Ex]"
+               " [Fundamentals for Legacy PCs] [TerminalSession]",
+               ComposeOsName(buffer, longest, kInstallerOsRules));
+  EXPECT_STREQ("Windows Server 2003 [Advanced Server] [PE Builder] [TabletPC] [MediaCenter 2005 Ex] [TerminalSession]",
+               ComposeOsName(buffer, longest, kCoinstallerOsRules));
 }
 
 // The real classification under Wine's emulation of each version, run in a
 // probe program whose name carries the emulated version.
 TEST(OsKind, UnderWineVersionEmulation) {
   using namespace testing_support;
-  const struct {
-    const char* version;
-    const char* name;
-  } cases[] = {
-      {"win95", "Windows 95"},       {"win98", "Windows 98 SE"}, {"winme", "Windows ME"},
-      {"nt40", "Windows NT4"},       {"win2k", "Windows 2000"},  {"winxp", "Windows XP"},
+  const char* const cases[][2] = {
+      {"win95", "Windows 95"}, {"win98", "Windows 98 SE"}, {"winme", "Windows ME"},
+      {"nt40", "Windows NT4"}, {"win2k", "Windows 2000"}, {"winxp", "Windows XP"},
       {"win2003", "Windows Server 2003"}, {"vista", "Windows Vista"}, {"win7", "unknown nt kernel 0x10001"},
   };
   ScratchFolder folder;
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.version);
-    std::string exe = std::string("osprobe_") + c.version + ".exe";
-    ASSERT_TRUE(CopyFileA(BuildPath("testbin\\os_probe.exe").c_str(), folder.File(exe).c_str(), FALSE));
-    SetEmulatedVersion(exe, c.version);
+    SCOPED_TRACE(c[0]);
+    std::string exe = folder.File(std::string("osprobe_") + c[0] + ".exe"),
+                out = folder.File(std::string(c[0]) + ".txt");
+    ASSERT_TRUE(CopyFileA(BuildPath("testbin\\os_probe.exe").c_str(), exe.c_str(), FALSE));
+    SetEmulatedVersion(exe.substr(folder.Path().size()), c[0]);
     DWORD code = 1;
-    std::string out = folder.File(std::string(c.version) + ".txt");
-    ASSERT_TRUE(RunProgram("\"" + folder.File(exe) + "\" \"" + out + "\"", 30000, &code));
-    SetEmulatedVersion(exe, "");
+    ASSERT_TRUE(RunProgram("\"" + exe + "\" \"" + out + "\"", 30000, &code));
+    SetEmulatedVersion(exe.substr(folder.Path().size()), "");
     ASSERT_EQ(0u, code);
     std::string report;
     ASSERT_TRUE(ReadFileBytes(out, &report));
-    printf("  %-8s %s", c.version, report.c_str());
     // platform major minor build "sp" word "name" at-least-bits
     unsigned platform, major, minor, build, word, atLeast;
     char sp[129] = {}, name[kOsNameSize] = {};
     ASSERT_EQ(8, sscanf(report.c_str(), "%u %u %u %u \"%128[^\"]\" %x \"%159[^\"]\" %x", &platform, &major, &minor,
                         &build, sp, &word, name, &atLeast))
         << report;
-    EXPECT_STREQ(c.name, name);
+    EXPECT_STREQ(c[1], name);
     OsVersionData v = Version(platform, major, minor, sp);
     EXPECT_EQ(ClassifyVersion(v, kInstallerOsRules.exactServicePack), word);
     for (OsKindWord bit : kLadder) EXPECT_EQ(SatisfiesAtLeast(v, bit), (atLeast & bit) != 0) << std::hex << bit;
