@@ -1,6 +1,7 @@
 // A program that faults in the way its first argument asks:
-//   full      two named threads (one name unreadable), then a write to 0x24
-//             from a function with a 660-character name, on a worker thread;
+//   full      a write to 0x24 from a function with a 660-character name, on
+//             a worker thread named with a long text; the main thread's name
+//             cannot be read;
 //   second    the filter called by hand twice (exit 3 unless both answer
 //             CONTINUE_SEARCH, 4 when a report file or debug help stays
 //             open), then a write to 0x20;
@@ -8,7 +9,7 @@
 //   write     a write to 0x20;
 //   host DLL  no reporter of its own: checks that unloading DLL puts back the
 //             filter it replaced (exit 5) but keeps one installed after it
-//             (exit 6), then loads it again and writes to 0x40.
+//             (exit 6), then loads it once more and writes to 0x40.
 #include <windows.h>
 #include <string.h>
 
@@ -45,38 +46,23 @@ second:
   sink = 2;
 }
 
+// Names itself with the 150-character text, then faults.
 DWORD WINAPI FaultingThread(void*) {
+  reinterpret_cast<NT_TIB*>(NtCurrentTeb())->ArbitraryUserPointer = const_cast<char*>(kThreadName);
   LONG_NAME();
   return 0;
 }
 
-HANDLE named;
-
-DWORD WINAPI NamedThread(void* name) {
-  reinterpret_cast<NT_TIB*>(NtCurrentTeb())->ArbitraryUserPointer = name;
-  SetEvent(named);
-  Sleep(INFINITE);
-  return 0;
-}
-
 LONG WINAPI HostFilter(EXCEPTION_POINTERS*) { return EXCEPTION_EXECUTE_HANDLER; }
-LONG WINAPI LaterFilter(EXCEPTION_POINTERS*) { return EXCEPTION_EXECUTE_HANDLER; }
-
-LPTOP_LEVEL_EXCEPTION_FILTER CurrentFilter() {
-  LPTOP_LEVEL_EXCEPTION_FILTER current = SetUnhandledExceptionFilter(nullptr);
-  SetUnhandledExceptionFilter(current);
-  return current;
-}
 
 int Host(const char* dll) {
   SetUnhandledExceptionFilter(HostFilter);
   FreeLibrary(LoadLibraryA(dll));
-  if (CurrentFilter() != HostFilter) return 5;
+  if (SetUnhandledExceptionFilter(nullptr) != HostFilter) return 5;
   HMODULE library = LoadLibraryA(dll);
-  SetUnhandledExceptionFilter(LaterFilter);
+  SetUnhandledExceptionFilter(UnhandledExceptionFilter);
   FreeLibrary(library);
-  if (CurrentFilter() != LaterFilter) return 6;
-  if (!LoadLibraryA(dll)) return 7;
+  if (SetUnhandledExceptionFilter(nullptr) != UnhandledExceptionFilter || !LoadLibraryA(dll)) return 6;
   *reinterpret_cast<volatile int*>(0x40) = 1;
   return 1;
 }
@@ -110,11 +96,7 @@ int main(int argc, char** argv) {
   if (!strcmp(mode, "host")) return argc > 2 ? Host(argv[2]) : 2;
   static CrashReporter reporter(kInstallerCrashRules);
   if (!strcmp(mode, "full")) {
-    named = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    for (const void* name : {static_cast<const void*>(kThreadName), reinterpret_cast<const void*>(0x10)}) {
-      CloseHandle(CreateThread(nullptr, 0, NamedThread, const_cast<void*>(name), 0, nullptr));
-      WaitForSingleObject(named, INFINITE);
-    }
+    reinterpret_cast<NT_TIB*>(NtCurrentTeb())->ArbitraryUserPointer = reinterpret_cast<void*>(0x10);
     WaitForSingleObject(CreateThread(nullptr, 0, FaultingThread, nullptr, 0, nullptr), INFINITE);
   }
   if (!strcmp(mode, "second")) {

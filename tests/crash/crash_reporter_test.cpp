@@ -38,11 +38,9 @@ TEST(CrashReport, Runs) {
       {"full", kPlain,
        {"Access Violation \\[0xC0000005\\] at 0x[0-9A-F]{8} in Thread \\d+\\.", "Write to location 0x00000024\\.",
         "EDX=0x[0-9A-F]{8}, ES=0x[0-9A-F]{4}, EDI=0x[0-9A-F]{8}, GS=0x[0-9A-F]{4}", ".+ Mhz",
-        ".* \\[\\d+\\.\\d+\\] Build \\d+ .*", "x86( WOW64)? Ansi", "Stack:", "CrashProbeLongSymbol(Abcdefghij){39}Abcde\\(.*",
-        ".*FaultingThread.*", "    Size TimeStamp                      CheckSum   ImageBase  Versions",
-        ModuleRow(6, ".*\\\\crash_probe\\.exe"), "Id         StackBase  StackEnd   StartAddress",
-        "{T}" + kThreadRow + ".*FaultingThread.* ", "\\d+" + kThreadRow + ".*NamedThread.* ",
-        "\\d+" + kThreadRow + ".* " + named}},
+        ".* \\[\\d+\\.\\d+\\] Build \\d+ .*", "x86( WOW64)? Ansi", "CrashProbeLongSymbol(Abcdefghij){39}Abcde\\(.*",
+        "kernel32:kernel32@0x[0-9A-F]+\\(0x.*", ModuleRow(6, ".*\\\\crash_probe\\.exe"),
+        "{T}" + kThreadRow + "FaultingThread " + named}},
       {"second", kWindows98,
        {"Access Violation \\[0xC0000005\\] at 0x[0-9A-F]{8} in Thread 0x[0-9A-F]{8}\\.",
         "Write to location 0x00000030\\.", "!Integer Divide.*", ".* \\[4\\.10\\] Build 2222 .*",
@@ -51,7 +49,7 @@ TEST(CrashReport, Runs) {
       {"host \"" + BuildPath("bin\\Coldrune.dll") + "\"", kPlain,
        {"Write to location 0x00000040\\.", ModuleRow(5, ".*\\\\Coldrune\\.dll")}},
       {"write", kNoDebugHelp,
-       {"Write to location 0x00000020\\.", "EDX=0x.*", "x86( WOW64)? Ansi", "!Stack:", "!ModuleList:", "!ThreadList:"}},
+       {"x86( WOW64)? Ansi", "!Stack:", "!ModuleList:", "!ThreadList:"}},
   };
   for (size_t i = 0; i < sizeof(runs) / sizeof(runs[0]); ++i) {
     SCOPED_TRACE(testing::Message() << "case " << i << ": " << runs[i].arguments);
