@@ -1,7 +1,7 @@
 // A program that faults in the way its first argument asks:
-//   full      a write to 0x24 from a function with a 660-character name, on
-//             a worker thread named with a long text; the main thread's name
-//             cannot be read;
+//   full      a worker thread, its start routine having a 660-character name
+//             and its name a 150-character text, writes to 0x24; the main
+//             thread's name cannot be read;
 //   second    the filter called by hand twice (exit 3 unless both answer
 //             CONTINUE_SEARCH, 4 when a report file or debug help stays
 //             open), then a write to 0x20;
@@ -18,39 +18,27 @@
 #include "crash/crash_reporter.h"
 #include "installer/installer_rules.h"
 
-#define LONG_NAME \
-  CrashProbeLongSymbolAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghij
-
-extern "C" __attribute__((noinline)) void LONG_NAME() { *reinterpret_cast<volatile int*>(0x24) = 1; }
+extern "C" DWORD WINAPI
+CrashProbeLongSymbolAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghij(void*) {
+  // The thread list keeps the first 99 characters.
+  reinterpret_cast<NT_TIB*>(NtCurrentTeb())->ArbitraryUserPointer = const_cast<char*>(
+      "CrashProbeNamedThread-0123456789012345678901234567890123456789012345678901234567890123456789"
+      "0123456789012345678901234567890123456789012345678901234567");
+  *reinterpret_cast<volatile int*>(0x24) = 1;
+  return 0;
+}
 
 namespace {
 
-volatile int sink;
 DWORD chain[4];
-// 150 characters: the thread list keeps the first 99.
-const char kThreadName[] =
-    "CrashProbeNamedThread-0123456789012345678901234567890123456789012345678901234567890123456789"
-    "0123456789012345678901234567890123456789012345678901234567";
 
 // Points the frame chain at two records that point at each other, then faults.
 __attribute__((noinline)) void CycleFault() {
-  void* volatile targets[2] = {&&first, &&second};
   chain[0] = reinterpret_cast<DWORD>(&chain[2]);
-  chain[1] = reinterpret_cast<DWORD>(targets[0]);
+  chain[1] = reinterpret_cast<DWORD>(&CycleFault) + 4;
   chain[2] = reinterpret_cast<DWORD>(&chain[0]);
-  chain[3] = reinterpret_cast<DWORD>(targets[1]);
+  chain[3] = reinterpret_cast<DWORD>(&CycleFault) + 8;
   asm volatile("movl %0, %%ebp\n\tmovl $0, 0" : : "r"(chain) : "memory");
-first:
-  sink = 1;
-second:
-  sink = 2;
-}
-
-// Names itself with the 150-character text, then faults.
-DWORD WINAPI FaultingThread(void*) {
-  reinterpret_cast<NT_TIB*>(NtCurrentTeb())->ArbitraryUserPointer = const_cast<char*>(kThreadName);
-  LONG_NAME();
-  return 0;
 }
 
 LONG WINAPI HostFilter(EXCEPTION_POINTERS*) { return EXCEPTION_EXECUTE_HANDLER; }
@@ -97,11 +85,10 @@ int main(int argc, char** argv) {
   static CrashReporter reporter(kInstallerCrashRules);
   if (!strcmp(mode, "full")) {
     reinterpret_cast<NT_TIB*>(NtCurrentTeb())->ArbitraryUserPointer = reinterpret_cast<void*>(0x10);
-    WaitForSingleObject(CreateThread(nullptr, 0, FaultingThread, nullptr, 0, nullptr), INFINITE);
+    WaitForSingleObject(CreateThread(nullptr, 0, CrashProbeLongSymbolAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghij, nullptr, 0, nullptr), INFINITE);
   }
-  if (!strcmp(mode, "second")) {
-    if (int failed = FilterTwice()) return failed;
-  }
+  int failed = strcmp(mode, "second") ? 0 : FilterTwice();
+  if (failed) return failed;
   if (!strcmp(mode, "cycle")) CycleFault();
   *reinterpret_cast<volatile int*>(0x20) = 1;
   return 1;
