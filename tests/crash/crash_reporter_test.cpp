@@ -8,13 +8,9 @@
 #include "fakes/fake_folder.h"
 #include "support/test_support.h"
 
-using testing_support::BuildPath;
-using testing_support::FakeFolder;
-using testing_support::ReadFileBytes;
-using testing_support::ReadLines;
-using testing_support::SetEmulatedVersion;
-
 namespace {
+
+using namespace testing_support;
 
 enum Setup { kPlain = 0, kWindows98 = 1, kRefused = 2, kNoDebugHelp = 4 };
 
@@ -28,8 +24,9 @@ std::string ModuleRow(int digits, const std::string& path) {
 }
 
 TEST(CrashReport, Runs) {
-  const std::string named = "CrashProbeNamedThread-" + std::string("0123456789012345678901234567890123456789") +
-                            "0123456789012345678901234567890123456";
+  // The first 99 characters of the faulting thread's name.
+  std::string named = "CrashProbeNamedThread-";
+  for (int digit = 0; digit < 77; ++digit) named += static_cast<char>('0' + digit % 10);
   const struct {
     std::string arguments;
     int setup;
@@ -70,8 +67,7 @@ TEST(CrashReport, Runs) {
     DWORD exitCode = 0;
     ASSERT_TRUE(folder.Run("crash_probe.exe", runs[i].arguments, {}, 60000, &exitCode));
     EXPECT_EQ(0xC0000005u, exitCode);
-    std::string text;
-    std::string dump;
+    std::string text, dump;
     ReadFileBytes(base + ".txt", &text);
     EXPECT_EQ(!(setup & kNoDebugHelp), ReadFileBytes(base + ".dmp", &dump) && dump.compare(0, 4, "MDMP") == 0);
     std::vector<std::string> lines = ReadLines(base + ".txt");
