@@ -27,6 +27,7 @@ TEST(CrashReport, Runs) {
   // The first 99 characters of the faulting thread's name.
   std::string named = "CrashProbeNamedThread-";
   for (int digit = 0; digit < 77; ++digit) named += static_cast<char>('0' + digit % 10);
+  // The harness's prefix is a 32-bit one: "x86 Ansi", never WOW64.
   const struct {
     std::string arguments;
     int setup;
@@ -35,7 +36,7 @@ TEST(CrashReport, Runs) {
       {"full", kPlain,
        {"Access Violation \\[0xC0000005\\] at 0x[0-9A-F]{8} in Thread \\d+\\.", "Write to location 0x00000024\\.",
         "EDX=0x[0-9A-F]{8}, ES=0x[0-9A-F]{4}, EDI=0x[0-9A-F]{8}, GS=0x[0-9A-F]{4}", ".+ Mhz",
-        ".* \\[\\d+\\.\\d+\\] Build \\d+ .*", "x86( WOW64)? Ansi", "CrashProbeLongSymbol(Abcdefghij){39}Abcde\\(.*",
+        ".* \\[\\d+\\.\\d+\\] Build \\d+ .*", "x86 Ansi", "CrashProbeLongSymbol(Abcdefghij){39}Abcde\\(.*",
         ModuleRow(6, ".*\\\\crash_probe\\.exe"),
         "{T}" + kThreadRow + "CrashProbeLongSymbol(Abcdefghij){39}Abcde " + named}},
       {"second", kWindows98,
@@ -46,7 +47,7 @@ TEST(CrashReport, Runs) {
       {"host \"" + BuildPath("bin\\Coldrune.dll") + "\"", kPlain,
        {"Write to location 0x00000040\\.", "kernel32:kernel32@0x[0-9A-F]+\\(0x.*", ModuleRow(5, ".*\\\\Coldrune\\.dll")}},
       {"write", kNoDebugHelp,
-       {"x86( WOW64)? Ansi", "!Stack:", "!ModuleList:", "!ThreadList:"}},
+       {"x86 Ansi", "!Stack:", "!ModuleList:", "!ThreadList:"}},
   };
   for (size_t i = 0; i < sizeof(runs) / sizeof(runs[0]); ++i) {
     SCOPED_TRACE(testing::Message() << "case " << i << ": " << runs[i].arguments);
