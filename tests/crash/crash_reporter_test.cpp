@@ -14,7 +14,8 @@ using namespace testing_support;
 
 enum Setup { kPlain = 0, kWindows98 = 1, kRefused = 2, kNoDebugHelp = 4 };
 
-// A thread row after its id; "{T}" stands for the faulting thread's id.
+// A thread row after its id. In patterns "{A}" and "{T}" stand for the
+// exception line's address and thread id.
 const std::string kThreadRow = " +0x[0-9A-F]{8} 0x[0-9A-F]{8} 0x[0-9A-F]{8} ";
 
 std::string ModuleRow(int digits, const std::string& path) {
@@ -35,7 +36,7 @@ TEST(CrashReport, Runs) {
   } runs[] = {
       {"full", kPlain,
        {"Access Violation \\[0xC0000005\\] at 0x[0-9A-F]{8} in Thread \\d+\\.", "Write to location 0x00000024\\.",
-        "EDX=0x[0-9A-F]{8}, ES=0x[0-9A-F]{4}, EDI=0x[0-9A-F]{8}, GS=0x[0-9A-F]{4}", ".+ Mhz",
+        "EAX=0x[0-9A-F]{8}, CS=0x[0-9A-F]{4}, EIP={A}, Flags=0x[0-9A-F]{8}", ".+ Mhz",
         ".* \\[\\d+\\.\\d+\\] Build \\d+ .*", "x86 Ansi", "CrashProbeLongSymbol(Abcdefghij){39}Abcde\\(.*",
         ModuleRow(6, ".*\\\\crash_probe\\.exe"),
         "{T}" + kThreadRow + "CrashProbeLongSymbol(Abcdefghij){39}Abcde " + named}},
@@ -76,11 +77,12 @@ TEST(CrashReport, Runs) {
     DeleteFileA((base + ".dmp").c_str());
     ASSERT_FALSE(lines.empty());
     EXPECT_LT(lines.size(), 200u) << "a stack walk that did not stop:\n" << text;
-    std::smatch thread;
-    std::regex_search(lines[0], thread, std::regex("in Thread (\\S+)\\."));
+    std::smatch exception;
+    std::regex_search(lines[0], exception, std::regex(" at (\\S+) in Thread (\\S+)\\."));
     for (std::string pattern : runs[i].patterns) {
       const bool negated = pattern[0] == '!';
-      if (pattern.compare(negated, 3, "{T}") == 0) pattern.replace(negated, 3, thread[1].str());
+      for (size_t at; (at = pattern.find("{A}")) != std::string::npos;) pattern.replace(at, 3, exception[1].str());
+      for (size_t at; (at = pattern.find("{T}")) != std::string::npos;) pattern.replace(at, 3, exception[2].str());
       const std::regex re(pattern.substr(negated));
       bool found = false;
       for (const std::string& line : lines) found = found || std::regex_match(line, re);
