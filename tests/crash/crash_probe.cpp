@@ -5,15 +5,14 @@
 //   second    the filter called by hand twice (exit 3 unless both answer
 //             CONTINUE_SEARCH, 4 when a report file or debug help stays
 //             open), then a write to 0x20;
-//   cycle     a write to 0 from a frame chain that loops;
+//   cycle     a write to 0 from code with no unwind data, the frame chain
+//             looping;
 //   write     a write to 0x20;
 //   host DLL  no reporter of its own: checks that unloading DLL puts back the
 //             filter it replaced (exit 5) but keeps one installed after it
 //             (exit 6), then loads it once more and writes to 0x40.
 #include <windows.h>
 #include <string.h>
-
-#include <initializer_list>
 
 #include "crash/crash_reporter.h"
 #include "installer/installer_rules.h"
@@ -30,15 +29,20 @@ CrashProbeLongSymbolAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghij
 
 namespace {
 
-DWORD chain[4];
-
-// Points the frame chain at two records that point at each other, then faults.
-__attribute__((noinline)) void CycleFault() {
+// Points the frame chain at two records that point at each other and writes to
+// 0, from code with no unwind data: only there does the stack walk follow the
+// frame chain rather than the unwind data.
+void CycleFault() {
+  static DWORD chain[4];
+  BYTE* code = static_cast<BYTE*>(VirtualAlloc(nullptr, 4096, MEM_COMMIT, PAGE_EXECUTE_READWRITE));
+  const BYTE kCode[] = {0xBD, 0, 0, 0, 0, 0xC7, 0x05, 0, 0, 0, 0, 0, 0, 0, 0};  // mov ebp, chain; mov [0], 0
+  memcpy(code, kCode, sizeof(kCode));
+  *reinterpret_cast<DWORD**>(code + 1) = chain;
   chain[0] = reinterpret_cast<DWORD>(&chain[2]);
-  chain[1] = reinterpret_cast<DWORD>(&CycleFault) + 4;
+  chain[1] = reinterpret_cast<DWORD>(code + 1);
   chain[2] = reinterpret_cast<DWORD>(&chain[0]);
-  chain[3] = reinterpret_cast<DWORD>(&CycleFault) + 8;
-  asm volatile("movl %0, %%ebp\n\tmovl $0, 0" : : "r"(chain) : "memory");
+  chain[3] = reinterpret_cast<DWORD>(code + 2);
+  reinterpret_cast<void (*)()>(code)();
 }
 
 LONG WINAPI HostFilter(EXCEPTION_POINTERS*) { return EXCEPTION_EXECUTE_HANDLER; }
@@ -67,7 +71,8 @@ int FilterTwice() {
   if (first != EXCEPTION_CONTINUE_SEARCH || CrashReporter::CrashFilter(&pointers) != EXCEPTION_CONTINUE_SEARCH) return 3;
   char path[MAX_PATH + 16];
   char* end = strrchr((GetModuleFileNameA(nullptr, path, MAX_PATH), path), '.');
-  for (const char* suffix : {"_Debug.txt", "_Debug.dmp"}) {
+  const char* suffixes[] = {"_Debug.txt", "_Debug.dmp"};
+  for (const char* suffix : suffixes) {
     strcpy(end, suffix);
     HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return 4;
