@@ -61,14 +61,14 @@ int Host(const char* dll) {
 
 // Runs the filter by hand on an access violation, then on a division by zero.
 int FilterTwice() {
-  EXCEPTION_RECORD record = {EXCEPTION_ACCESS_VIOLATION, 0, nullptr, reinterpret_cast<void*>(&Host), 2, {1, 0x30}};
-  CONTEXT context;
-  RtlCaptureContext(&context);
-  EXCEPTION_POINTERS pointers = {&record, &context};
-  LONG first = CrashReporter::CrashFilter(&pointers);
-  record.ExceptionCode = EXCEPTION_INT_DIVIDE_BY_ZERO;
-  record.NumberParameters = 0;
-  if (first != EXCEPTION_CONTINUE_SEARCH || CrashReporter::CrashFilter(&pointers) != EXCEPTION_CONTINUE_SEARCH) return 3;
+  EXCEPTION_RECORD violation = {EXCEPTION_ACCESS_VIOLATION, 0, nullptr, reinterpret_cast<void*>(&Host), 2, {1, 0x30}};
+  EXCEPTION_RECORD division = {EXCEPTION_INT_DIVIDE_BY_ZERO, 0, nullptr, reinterpret_cast<void*>(&Host), 0, {}};
+  CONTEXT context = {};
+  EXCEPTION_POINTERS first = {&violation, &context};
+  EXCEPTION_POINTERS second = {&division, &context};
+  if (CrashReporter::CrashFilter(&first) != EXCEPTION_CONTINUE_SEARCH ||
+      CrashReporter::CrashFilter(&second) != EXCEPTION_CONTINUE_SEARCH)
+    return 3;
   char path[MAX_PATH + 16];
   char* end = strrchr((GetModuleFileNameA(nullptr, path, MAX_PATH), path), '.');
   const char* suffixes[] = {"_Debug.txt", "_Debug.dmp"};
@@ -84,8 +84,7 @@ int FilterTwice() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) return 2;
-  const char* mode = argv[1];
+  const char* mode = argc > 1 ? argv[1] : "";
   if (!strcmp(mode, "host")) return argc > 2 ? Host(argv[2]) : 2;
   static CrashReporter reporter(kInstallerCrashRules);
   if (!strcmp(mode, "full")) {
