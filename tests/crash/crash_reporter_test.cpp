@@ -31,16 +31,20 @@ TEST(CrashReport, Runs) {
     int setup;
     std::vector<std::string> patterns;  // each matches a line of the report; after "!" none does
   } runs[] = {
+      // The long name is cut to what its 500-byte symbol record holds; the
+      // thread's name to 99 characters.
       {"full", kPlain,
        {"Access Violation \\[0xC0000005\\] at 0x[0-9A-F]{8} in Thread \\d+\\.", "Write to location 0x00000024\\.",
         "EAX=0x[0-9A-F]{8}, CS=0x[0-9A-F]{4}, EIP={A}, Flags=0x[0-9A-F]{8}", ".+ Mhz",
         ".* \\[\\d+\\.\\d+\\] Build \\d+ .*", "x86 Ansi", "CrashProbeLongSymbol(Abcdefghij){39}Abcde\\(.*",
         ModuleRow(6, ".*\\\\crash_probe\\.exe"),
         "{T}" + kThreadRow + "CrashProbeLongSymbol(Abcdefghij){39}Abcde CrashProbeNamedThread-(0123456789){7}0123456"}},
+      // One report for the first of the filter's two calls.
       {"second", kWindows98,
        {"Access Violation \\[0xC0000005\\] at 0x[0-9A-F]{8} in Thread 0x[0-9A-F]{8}\\.",
         "Write to location 0x00000030\\.", "!Integer Divide.*", ".* \\[4\\.10\\] Build 2222 .*",
         "{T}" + kThreadRow + ".*"}},
+      // The walk ends at the loop (the report stays short); the files go to temp.
       {"cycle", kRefused, {"Access Violation \\[0xC0000005\\] at .*", "{A}\\(0x[0-9A-F]+,0x[0-9A-F]+,0x[0-9A-F]+,0x[0-9A-F]+\\)"}},
       {"host \"" + BuildPath("bin\\Coldrune.dll") + "\"", kPlain,
        {"Write to location 0x00000040\\.", "kernel32:kernel32@0x[0-9A-F]+\\(0x.*", ModuleRow(5, ".*\\\\Coldrune\\.dll")}},
