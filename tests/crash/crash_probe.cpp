@@ -1,116 +1,99 @@
-// A program that installs the crash reporter and then faults in the way its
-// arguments ask: crash_probe <kind> <main|worker>.
+// A program that faults in the way its first argument asks:
+//   full      a worker thread, its start routine having a 660-character name
+//             and its name a 150-character text, writes to 0x24; the main
+//             thread's name cannot be read;
+//   second    the filter called by hand twice (exit 3 unless both answer
+//             CONTINUE_SEARCH, 4 when a report file or debug help stays
+//             open), then a write to 0x20;
+//   cycle     a write to 0 from code with no unwind data, the frame chain
+//             looping;
+//   write     a write to 0x20;
+//   host DLL  no reporter of its own: checks that unloading DLL puts back the
+//             filter it replaced (exit 5) but keeps one installed after it
+//             (exit 6), then loads it once more and writes to 0x40.
 #include <windows.h>
-#include <stdlib.h>
 #include <string.h>
 
 #include "crash/crash_reporter.h"
 #include "installer/installer_rules.h"
 
-CrashReporter crashReporter __attribute__((init_priority(101)))(kInstallerCrashRules);
+extern "C" DWORD WINAPI
+CrashProbeLongSymbolAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghij(void*) {
+  // The thread list keeps the first 99 characters.
+  reinterpret_cast<NT_TIB*>(NtCurrentTeb())->ArbitraryUserPointer = const_cast<char*>(
+      "CrashProbeNamedThread-0123456789012345678901234567890123456789012345678901234567890123456789"
+      "0123456789012345678901234567890123456789012345678901234567");
+  *reinterpret_cast<volatile int*>(0x24) = 1;
+  return 0;
+}
 
 namespace {
 
-volatile int sink;
-DWORD chain[4];
-
-// A 150-character thread text: the report keeps its first 99.
-const char kThreadText[] =
-    "CrashProbeNamedThread-0123456789012345678901234567890123456789012345678901234567890123456789"
-    "0123456789012345678901234567890123456789012345678901234567";
-
-__attribute__((noinline)) int Recurse(int depth) {
-  volatile char block[4096];
-  block[0] = static_cast<char>(depth);
-  if (depth > (1 << 30)) return 0;
-  return Recurse(depth + 1) + block[0];
-}
-
-// Points the frame chain at two records that point at each other, then faults.
-__attribute__((noinline)) void CycleFault() {
-  void* volatile targets[2] = {&&first, &&second};
+// Points the frame chain at two records that point at each other and writes to
+// 0, from code with no unwind data: only there does the stack walk follow the
+// frame chain rather than the unwind data.
+void CycleFault() {
+  static DWORD chain[4];
+  BYTE* code = static_cast<BYTE*>(VirtualAlloc(nullptr, 4096, MEM_COMMIT, PAGE_EXECUTE_READWRITE));
+  const BYTE kCode[] = {0xBD, 0, 0, 0, 0, 0xC7, 0x05, 0, 0, 0, 0, 0, 0, 0, 0};  // mov ebp, chain; mov [0], 0
+  memcpy(code, kCode, sizeof(kCode));
+  *reinterpret_cast<DWORD**>(code + 1) = chain;
   chain[0] = reinterpret_cast<DWORD>(&chain[2]);
-  chain[1] = reinterpret_cast<DWORD>(targets[0]);
+  chain[1] = reinterpret_cast<DWORD>(code + 1);
   chain[2] = reinterpret_cast<DWORD>(&chain[0]);
-  chain[3] = reinterpret_cast<DWORD>(targets[1]);
-  asm volatile("movl %0, %%ebp\n\tmovl $0, 0" : : "r"(chain) : "memory");
-first:
-  sink = 1;
-second:
-  sink = 2;
+  chain[3] = reinterpret_cast<DWORD>(code + 2);
+  reinterpret_cast<void (*)()>(code)();
 }
 
-}  // namespace
+LONG WINAPI HostFilter(EXCEPTION_POINTERS*) { return EXCEPTION_EXECUTE_HANDLER; }
 
-extern "C" __attribute__((noinline)) void CrashProbeLongSymbolAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghij() { *reinterpret_cast<volatile int*>(0x24) = 1; }
+int Host(const char* dll) {
+  SetUnhandledExceptionFilter(HostFilter);
+  FreeLibrary(LoadLibraryA(dll));
+  if (SetUnhandledExceptionFilter(nullptr) != HostFilter) return 5;
+  HMODULE library = LoadLibraryA(dll);
+  SetUnhandledExceptionFilter(UnhandledExceptionFilter);
+  FreeLibrary(library);
+  if (SetUnhandledExceptionFilter(nullptr) != UnhandledExceptionFilter || !LoadLibraryA(dll)) return 6;
+  *reinterpret_cast<volatile int*>(0x40) = 1;
+  return 1;
+}
 
-extern "C" __attribute__((noinline)) void FaultHere(const char* kind) {
-  if (!strcmp(kind, "write") || !strcmp(kind, "second")) *reinterpret_cast<volatile int*>(0x20) = 1;
-  if (!strcmp(kind, "read")) sink = *reinterpret_cast<volatile int*>(0x10);
-  if (!strcmp(kind, "divide")) {
-    volatile int zero = 0;
-    sink = 7 / zero;
+// Runs the filter by hand on an access violation, then on a division by zero.
+int FilterTwice() {
+  EXCEPTION_RECORD violation = {EXCEPTION_ACCESS_VIOLATION, 0, nullptr, reinterpret_cast<void*>(&Host), 2, {1, 0x30}};
+  EXCEPTION_RECORD division = {EXCEPTION_INT_DIVIDE_BY_ZERO, 0, nullptr, reinterpret_cast<void*>(&Host), 0, {}};
+  CONTEXT context = {};
+  EXCEPTION_POINTERS first = {&violation, &context};
+  EXCEPTION_POINTERS second = {&division, &context};
+  if (CrashReporter::CrashFilter(&first) != EXCEPTION_CONTINUE_SEARCH ||
+      CrashReporter::CrashFilter(&second) != EXCEPTION_CONTINUE_SEARCH)
+    return 3;
+  char path[MAX_PATH + 16];
+  char* end = strrchr((GetModuleFileNameA(nullptr, path, MAX_PATH), path), '.');
+  const char* suffixes[] = {"_Debug.txt", "_Debug.dmp"};
+  for (const char* suffix : suffixes) {
+    strcpy(end, suffix);
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 4;
+    CloseHandle(file);
   }
-  if (!strcmp(kind, "illegal")) asm volatile("ud2");
-  if (!strcmp(kind, "cxx")) RaiseException(0xE06D7363, 0, 0, nullptr);
-  if (!strcmp(kind, "cycle")) CycleFault();
-  if (!strcmp(kind, "longname")) CrashProbeLongSymbolAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghij();
-  if (!strcmp(kind, "overflow")) sink = Recurse(0);
-  *reinterpret_cast<volatile int*>(0x28) = 1;
-}
-
-namespace {
-
-DWORD WINAPI FaultingThread(void* kind) {
-  FaultHere(static_cast<const char*>(kind));
-  return 0;
-}
-
-HANDLE named;
-
-DWORD WINAPI NamedThread(void* text) {
-  reinterpret_cast<NT_TIB*>(NtCurrentTeb())->ArbitraryUserPointer = text;
-  SetEvent(named);
-  Sleep(INFINITE);
-  return 0;
-}
-
-// Runs the filter by hand twice; exits with 3 when either call did not
-// answer EXCEPTION_CONTINUE_SEARCH.
-void FilterTwice() {
-  EXCEPTION_RECORD record = {};
-  record.ExceptionCode = EXCEPTION_ACCESS_VIOLATION;
-  record.ExceptionAddress = reinterpret_cast<void*>(&FaultHere);
-  record.NumberParameters = 2;
-  record.ExceptionInformation[0] = 1;
-  record.ExceptionInformation[1] = 0x30;
-  CONTEXT context;
-  RtlCaptureContext(&context);
-  EXCEPTION_POINTERS pointers = {&record, &context};
-  LONG first = CrashReporter::CrashFilter(&pointers);
-  record.ExceptionCode = EXCEPTION_INT_DIVIDE_BY_ZERO;
-  record.NumberParameters = 0;
-  LONG second = CrashReporter::CrashFilter(&pointers);
-  if (first != EXCEPTION_CONTINUE_SEARCH || second != EXCEPTION_CONTINUE_SEARCH) ExitProcess(3);
+  return GetModuleHandleA("dbghelp.dll") ? 4 : 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 3) return 2;
-  const char* kind = argv[1];
-  if (!strcmp(kind, "threadname") || !strcmp(kind, "badname")) {
-    named = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    void* text = !strcmp(kind, "threadname") ? const_cast<char*>(kThreadText) : reinterpret_cast<void*>(0x10);
-    CloseHandle(CreateThread(nullptr, 0, NamedThread, text, 0, nullptr));
-    WaitForSingleObject(named, INFINITE);
+  const char* mode = argc > 1 ? argv[1] : "";
+  if (!strcmp(mode, "host")) return argc > 2 ? Host(argv[2]) : 2;
+  static CrashReporter reporter(kInstallerCrashRules);
+  if (!strcmp(mode, "full")) {
+    reinterpret_cast<NT_TIB*>(NtCurrentTeb())->ArbitraryUserPointer = reinterpret_cast<void*>(0x10);
+    WaitForSingleObject(CreateThread(nullptr, 0, CrashProbeLongSymbolAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghij, nullptr, 0, nullptr), INFINITE);
   }
-  if (!strcmp(kind, "second")) FilterTwice();
-  if (!strcmp(argv[2], "worker")) {
-    HANDLE thread = CreateThread(nullptr, 0, FaultingThread, argv[1], 0, nullptr);
-    WaitForSingleObject(thread, INFINITE);
-    return 1;
-  }
-  FaultHere(kind);
+  int failed = strcmp(mode, "second") ? 0 : FilterTwice();
+  if (failed) return failed;
+  if (!strcmp(mode, "cycle")) CycleFault();
+  *reinterpret_cast<volatile int*>(0x20) = 1;
   return 1;
 }
