@@ -49,8 +49,11 @@ TEST(RunAndWait, StartsWaitsAndDeliversTheExitCode) {
     DWORD code = 0xDEAD;
     appMessages = 0;
     PostMessageA(window, WM_APP, 0, 0);
+    DWORD handles = OwnHandleCount();
     ASSERT_EQ(1, RunAndWait(program.c_str(), c.parameters, work.Path().c_str(), SW_HIDE, 0,
                             c.wantCode ? &code : nullptr, c.pump));
+    // The shell's first use keeps handles of its own.
+    EXPECT_TRUE(i == 0 || handles == OwnHandleCount()) << "a handle was left open";
     EXPECT_EQ(c.pump, appMessages);
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
@@ -107,7 +110,6 @@ TEST(InstallMedium, FirstCdRomDriveWithTheMarkerFileFromBToZ) {
     if (GetDriveTypeA(Root(*at).c_str()) != DRIVE_CDROM) GTEST_SKIP() << *at << ": is no CD-ROM drive in this prefix";
   if (GetDriveTypeA("G:\\") != DRIVE_FIXED || GetDriveTypeA("H:\\") != DRIVE_REMOTE)
     GTEST_SKIP() << "G: and H: are not the fixed and network drives";
-  if (!HandleCountWorks()) GTEST_SKIP() << "the system's handle list does not count handles here";
   driveTypeQuery = RecordingDriveType;
   const struct {
     const char* markers;
@@ -127,6 +129,7 @@ TEST(InstallMedium, FirstCdRomDriveWithTheMarkerFileFromBToZ) {
     DWORD handles = OwnHandleCount();
     EXPECT_EQ(c.expected, LocateInstallMedium());
     EXPECT_EQ(handles, OwnHandleCount()) << "a handle was left open";
+    EXPECT_GT(handles, 0u) << "no handle count";
     EXPECT_EQ(nullptr, DriveList().First()) << "records were left in the drive list";
     std::vector<std::string> expected;
     for (int bit = 1; bit < 26; ++bit)
