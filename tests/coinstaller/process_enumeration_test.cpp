@@ -92,67 +92,61 @@ ProcessStatusApi StatusApi(bool withTasks) {
 // Ids no process has: reported with an empty name.
 const DWORD kUnused = 0x7FF00001;
 
-TEST(ProcessStatusWalk, GrowsTheIdBufferUntilTheAnswerFits) {
-  const struct {
-    long ids;  // -1: the query fails
-    std::vector<DWORD> sizes;
-  } cases[] = {{1023, {4096}}, {1024, {4096, 8192}}, {3000, {4096, 8192, 16384}}, {0, {4096}}, {-1, {4096}}};
-  for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
-    SCOPED_TRACE(testing::Message() << "case " << i);
-    fake.fail = cases[i].ids < 0;
-    fake.ids.clear();
-    for (long k = 0; k < cases[i].ids; ++k) fake.ids.push_back(kUnused + 2 * k);
-    Recorder recorder = {{}, 0, false};
-    EXPECT_EQ(cases[i].ids > 0 ? 1 : 0, WalkProcessStatus(StatusApi(true), Record, 0, &recorder));
-    EXPECT_EQ(cases[i].sizes, fake.sizesAsked);
-    ASSERT_EQ(fake.ids.size(), recorder.lines.size());
-    for (size_t k = 0; k < fake.ids.size(); ++k) ASSERT_EQ(Line(1, fake.ids[k], ""), recorder.lines[k]) << k;
-  }
-  fake.fail = false;
-}
-
-// This process (named by the fake), then an id no process has. In `shape`,
-// P is this process's report, T a task (the first, then the second), U the
-// other id's.
-TEST(ProcessStatusWalk, NamesTasksAndStops) {
+// This process (named by the fake), then `others` ids no process has (-1:
+// the id query fails; -2: no ids at all). In `shape`, P is this process's report, T a task (the
+// first, then the second), U the other ids' reports.
+TEST(ProcessStatusWalk, GrowsNamesTasksAndStops) {
   const std::string longName = "C:\\" + std::string(297, 'n');
   const struct {
     std::string name;
+    long others;
     int flags;
     bool withTasks;
     size_t stopAt;
     bool stopOnTask;
     int result;
     const char* shape;
+    std::vector<DWORD> sizes;  // of the id buffers asked for
   } cases[] = {
-      {longName, 0, true, 0, false, 1, "PU"},  // cut to the 260-byte room
-      {"C:\\WINNT\\system32\\ntvdm.exe", 0, true, 0, false, 1, "PTTU"},
-      {"C:\\WINNT\\SYSTEM32\\NTVDM.EXE", 0, true, 0, false, 1, "PTTU"},
-      {"ntvdm.exe", 0, true, 0, false, 1, "PTTU"},
-      {"tvdm.exe", 0, true, 0, false, 1, "PU"},
-      {"C:\\WINNT\\system32\\ntvdm.exe.old", 0, true, 0, false, 1, "PU"},
-      {"C:\\WINNT\\system32\\ntvdm.exe", kSkipDosTasks, true, 0, false, 1, "PU"},
-      {"C:\\WINNT\\system32\\ntvdm.exe", 0, false, 0, false, 1, "PU"},
-      {"C:\\WINNT\\system32\\ntvdm.exe", 0, true, 1, false, 0, "P"},
-      {"C:\\WINNT\\system32\\ntvdm.exe", 0, true, 0, true, 1, "PT"},  // a task's 0 ends the walk, not the result
+      {"C:\\x.exe", 1022, 0, true, 0, false, 1, "PU", {4096}},
+      {"C:\\x.exe", 1023, 0, true, 0, false, 1, "PU", {4096, 8192}},
+      {"C:\\x.exe", 2999, 0, true, 0, false, 1, "PU", {4096, 8192, 16384}},
+      {"C:\\x.exe", -1, 0, true, 0, false, 0, "", {4096}},
+      {"C:\\x.exe", -2, 0, true, 0, false, 0, "", {4096}},  // an empty list
+      {longName, 1, 0, true, 0, false, 1, "PU", {4096}},  // cut to the 260-byte room
+      {"C:\\WINNT\\system32\\ntvdm.exe", 1, 0, true, 0, false, 1, "PTTU", {4096}},
+      {"C:\\WINNT\\SYSTEM32\\NTVDM.EXE", 1, 0, true, 0, false, 1, "PTTU", {4096}},
+      {"ntvdm.exe", 1, 0, true, 0, false, 1, "PTTU", {4096}},
+      {"tvdm.exe", 1, 0, true, 0, false, 1, "PU", {4096}},
+      {"C:\\WINNT\\system32\\ntvdm.exe.old", 1, 0, true, 0, false, 1, "PU", {4096}},
+      {"C:\\WINNT\\system32\\ntvdm.exe", 1, kSkipDosTasks, true, 0, false, 1, "PU", {4096}},
+      {"C:\\WINNT\\system32\\ntvdm.exe", 1, 0, false, 0, false, 1, "PU", {4096}},
+      {"C:\\WINNT\\system32\\ntvdm.exe", 1, 0, true, 1, false, 0, "P", {4096}},
+      {"C:\\WINNT\\system32\\ntvdm.exe", 1, 0, true, 0, true, 1, "PT", {4096}},  // a task's 0 ends the walk, not the result
   };
   for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
     const auto& c = cases[i];
     SCOPED_TRACE(testing::Message() << "case " << i);
     fake.moduleName = c.name;
-    fake.ids = {GetCurrentProcessId(), kUnused};
+    fake.fail = c.others == -1;
+    fake.ids.assign(c.others >= -1, GetCurrentProcessId());
+    for (long k = 0; k < c.others; ++k) fake.ids.push_back(kUnused + 2 * k);
     Recorder recorder = {{}, c.stopAt, c.stopOnTask};
     EXPECT_EQ(c.result, WalkProcessStatus(StatusApi(c.withTasks), Record, c.flags, &recorder));
-    EXPECT_EQ(sizeof(HMODULE), fake.modulesRoom);
-    EXPECT_EQ(260u, fake.nameRoom);
+    EXPECT_EQ(c.sizes, fake.sizesAsked);
     std::vector<std::string> expected;
     for (const char* at = c.shape; *at; ++at) {
       if (*at == 'P') expected.push_back(Line(1, GetCurrentProcessId(), c.name.substr(0, 260)));
-      if (*at == 'U') expected.push_back(Line(1, kUnused, ""));
       if (*at == 'T') expected.push_back(at[-1] == 'T' ? "5 2B2 C:\\WINDOWS\\TASKTWO.EXE" : "5 2A1 C:\\WINDOWS\\TASKONE.EXE");
+      for (size_t k = 1; *at == 'U' && k < fake.ids.size(); ++k) expected.push_back(Line(1, fake.ids[k], ""));
     }
-    EXPECT_EQ(expected, recorder.lines);
+    ASSERT_EQ(expected, recorder.lines);
+    if (c.result) {
+      EXPECT_EQ(260u, fake.nameRoom);
+      EXPECT_EQ(sizeof(HMODULE), fake.modulesRoom);
+    }
   }
+  fake.fail = false;
 }
 
 // Tool help over functions of the test's own: the reports up to the
