@@ -90,6 +90,8 @@ TEST_F(InstallFunctionTest, EachStepStartsWhatItMust) {
   const char* const dx = "E:\\Zovodav\\DirectX\\dxsetup.exe||E:\\Zovodav\\DirectX|";
   const char* const t220 = "E:\\_exec\\Tollet.exe|-d 220|E:\\|-";
   const char* const v220 = "E:\\_exec\\VaskDT220.exe||E:\\|-";
+  const DI_FUNCTION kDx = DIF_INSTALLINTERFACES, kEnd = DIF_NEWDEVICEWIZARD_FINISHINSTALL;
+  const char* const k0160 = "USB\\Vid_14aa&Pid_0160";
   const struct {
     DI_FUNCTION code;
     const char* id;
@@ -99,28 +101,26 @@ TEST_F(InstallFunctionTest, EachStepStartsWhatItMust) {
     std::vector<std::string> started;
     bool removed;
   } cases[] = {
-      {DIF_INSTALLINTERFACES, "USB\\Vid_14aa&Pid_0160", "4.09.00.0904", kPlain, 0, {}, false},
-      {DIF_INSTALLINTERFACES, "USB\\Vid_14aa&Pid_0160", "4.09.00.0903", kPlain, 3010, {dx + std::string("0")}, true},
-      {DIF_INSTALLINTERFACES, "USB\\Vid_14aa&Pid_0160", nullptr, kPlain, 3010, {dx + std::string("0")}, true},
-      {DIF_INSTALLINTERFACES, "USB\\Vid_14aa&Pid_0221", "4.09.00.0903", kPlain, 3010, {dx + std::string("1")}, false},
-      {DIF_INSTALLINTERFACES, "USB\\Vid_14aa&Pid_0160", "4.09.00.0903", kNoMedium, 0, {}, false},
-      {DIF_INSTALLINTERFACES, "USB\\Vid_14aa&Pid_0160", "4.09.00.0903", kNoSetup, 0, {}, true},
-      {DIF_INSTALLDEVICE, "USB\\Vid_14aa&Pid_0160", "4.09.00.0903", kPlain, 0, {}, false},
-      {DIF_NEWDEVICEWIZARD_FINISHINSTALL, "USB\\VID_14AA&PID_0620&REV_0100", nullptr, kPlain, 0,
+      {kDx, k0160, "4.09.00.0904", kPlain, 0, {}, false},
+      {kDx, k0160, "4.09.00.0903", kPlain, 3010, {dx + std::string("0")}, true},
+      {kDx, k0160, nullptr, kPlain, 3010, {dx + std::string("0")}, true},
+      {kDx, "USB\\Vid_14aa&Pid_0221", "4.09.00.0903", kPlain, 3010, {dx + std::string("1")}, false},
+      {kDx, k0160, "4.09.00.0903", kNoMedium, 0, {}, false},
+      {kDx, k0160, "4.09.00.0903", kNoSetup, 0, {}, true},
+      {DIF_INSTALLDEVICE, k0160, "4.09.00.0903", kPlain, 0, {}, false},
+      {kEnd, "USB\\VID_14AA&PID_0620&REV_0100", nullptr, kPlain, 0,
        {"E:\\_exec\\Tollet.exe|-d 620|E:\\|-", "E:\\_exec\\VaskDT620.exe||E:\\|-"}, false},
-      {DIF_NEWDEVICEWIZARD_FINISHINSTALL, "USB\\VID_14AA&PID_0221", nullptr, kPlain, 0, {t220, v220}, false},
-      {DIF_NEWDEVICEWIZARD_FINISHINSTALL, "USB\\VID_14AA&PID_0226", nullptr, kPlain, 0, {t220, v220}, false},
-      {DIF_NEWDEVICEWIZARD_FINISHINSTALL, "USB\\Vid_14aa&Pid_0160", nullptr, kPlain, 0,
-       {"E:\\_exec\\VaskDT2831.exe||E:\\|-"}, false},
-      {DIF_NEWDEVICEWIZARD_FINISHINSTALL, "USB\\VID_14AA&PID_0225", nullptr, kPlain, 0, {}, false},
-      {DIF_NEWDEVICEWIZARD_FINISHINSTALL, "USB\\Vid_14aa&Pid_0160", nullptr, kInstalled, 0, {}, false},
-      {DIF_NEWDEVICEWIZARD_FINISHINSTALL, "USB\\Vid_14aa&Pid_0160", nullptr, kInstalled + 1, 0, {}, false},
-      {DIF_NEWDEVICEWIZARD_FINISHINSTALL, "USB\\Vid_14aa&Pid_0160", nullptr, kInstalled + 2, 0, {}, false},
-      {DIF_NEWDEVICEWIZARD_FINISHINSTALL, "USB\\Vid_14aa&Pid_0160", nullptr, kRunning, 0, {}, false},
+      {kEnd, "USB\\VID_14AA&PID_0221", nullptr, kPlain, 0, {t220, v220}, false},
+      {kEnd, "USB\\VID_14AA&PID_0226", nullptr, kPlain, 0, {t220, v220}, false},
+      {kEnd, k0160, nullptr, kPlain, 0, {"E:\\_exec\\VaskDT2831.exe||E:\\|-"}, false},
+      {kEnd, "USB\\VID_14AA&PID_0225", nullptr, kPlain, 0, {}, false},
+      {kEnd, k0160, nullptr, kInstalled, 0, {}, false},
+      {kEnd, k0160, nullptr, kInstalled + 1, 0, {}, false},
+      {kEnd, k0160, nullptr, kInstalled + 2, 0, {}, false},
+      {kEnd, k0160, nullptr, kRunning, 0, {}, false},
       // Wine reports Windows 7: session 0 is the non-interactive one.
-      {DIF_NEWDEVICEWIZARD_FINISHINSTALL, "USB\\Vid_14aa&Pid_0160", nullptr, kSession0, 0, {}, false},
-      {DIF_NEWDEVICEWIZARD_FINISHINSTALL, "USB\\VID_14AA&PID_0620", nullptr, kNoTollet, 0,
-       {"E:\\_exec\\VaskDT620.exe||E:\\|-"}, false},
+      {kEnd, k0160, nullptr, kSession0, 0, {}, false},
+      {kEnd, "USB\\VID_14AA&PID_0620", nullptr, kNoTollet, 0, {"E:\\_exec\\VaskDT620.exe||E:\\|-"}, false},
   };
   BoxCloser closer;  // closes the shell's box for a program that is not there
   std::vector<std::string> expected;
