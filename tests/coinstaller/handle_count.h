@@ -35,13 +35,4 @@ inline DWORD OwnHandleCount() {
   return own;
 }
 
-// True when the count follows a handle created and closed.
-inline bool HandleCountWorks() {
-  DWORD before = OwnHandleCount();
-  HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  DWORD during = OwnHandleCount();
-  CloseHandle(event);
-  return before > 0 && during == before + 1 && OwnHandleCount() == before;
-}
-
 #endif  // TESTS_COINSTALLER_HANDLE_COUNT_H_

@@ -18,12 +18,12 @@
 //                         gives for any property, without a terminator, as
 //                         a registry value stored without one comes back
 //                         (fails when unset or longer than the buffer)
-//   FAKE_PSAPI_ANSWER     whether EnumProcesses succeeds (with no ids): "TRUE",
-//                         or "FALSE" (also when unset)
 #ifndef TESTS_FAKES_FAKE_LOG_H_
 #define TESTS_FAKES_FAKE_LOG_H_
 
 #include <windows.h>
+
+#include "fakes/fake_stub.h"
 
 // Appends one formatted line (at most 2 KiB) to FAKE_LOG.
 void FakeLog(const char* format, ...);

@@ -1,7 +1,7 @@
 // Recording newdev.dll: see fake_log.h.
 #include "fakes/fake_log.h"
 
-extern "C" BOOL WINAPI UpdateDriverForPlugAndPlayDevicesA(HWND hwndParent, LPCSTR HardwareId,
+FAKE_EXPORT BOOL WINAPI UpdateDriverForPlugAndPlayDevicesA(HWND hwndParent, LPCSTR HardwareId,
                                                           LPCSTR FullInfPath, DWORD InstallFlags,
                                                           PBOOL bRebootRequired) {
   char id[1100], inf[1100];

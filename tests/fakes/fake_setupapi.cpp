@@ -2,11 +2,9 @@
 // setupapi.dll was before Windows 2000: see fake_log.h.
 #include "fakes/fake_log.h"
 
-#include "fakes/fake_stub.h"
-
 #include <string.h>
 
-extern "C" BOOL WINAPI SetupCopyOEMInfA(PCSTR SourceInfFileName, PCSTR OEMSourceMediaLocation,
+FAKE_EXPORT BOOL WINAPI SetupCopyOEMInfA(PCSTR SourceInfFileName, PCSTR OEMSourceMediaLocation,
                                         DWORD OEMSourceMediaType, DWORD CopyStyle,
                                         PSTR DestinationInfFileName,
                                         DWORD DestinationInfFileNameSize, PDWORD RequiredSize,
@@ -24,7 +22,7 @@ extern "C" BOOL WINAPI SetupCopyOEMInfA(PCSTR SourceInfFileName, PCSTR OEMSource
 
 // The device-information arguments are not looked at (setupapi.h is not
 // included: it would declare these functions as imported).
-extern "C" BOOL WINAPI SetupDiGetDeviceRegistryPropertyA(void*, void*, DWORD,
+FAKE_EXPORT BOOL WINAPI SetupDiGetDeviceRegistryPropertyA(void*, void*, DWORD,
                                                          PDWORD PropertyRegDataType,
                                                          PBYTE PropertyBuffer,
                                                          DWORD PropertyBufferSize,

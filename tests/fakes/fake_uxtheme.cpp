@@ -71,7 +71,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, void*) {
   return load;
 }
 
-extern "C" HTHEME WINAPI OpenThemeData(HWND, LPCWSTR classes) {
+FAKE_EXPORT HTHEME WINAPI OpenThemeData(HWND, LPCWSTR classes) {
   if (!FromProgram(__builtin_return_address(0))) return nullptr;
   unsigned long answer = NextAnswer("FAKE_UXTHEME_OPEN", "FAKE_UXTHEME_OPENS_SEEN", 1);
   HTHEME theme = answer ? reinterpret_cast<HTHEME>(0x7E000 + Counted("FAKE_UXTHEME_OPENS_SEEN")) : nullptr;
@@ -79,20 +79,20 @@ extern "C" HTHEME WINAPI OpenThemeData(HWND, LPCWSTR classes) {
   return theme;
 }
 
-extern "C" HRESULT WINAPI CloseThemeData(HTHEME theme) {
+FAKE_EXPORT HRESULT WINAPI CloseThemeData(HTHEME theme) {
   if (!FromProgram(__builtin_return_address(0))) return E_HANDLE;
   FakeLog("uxtheme.CloseThemeData %08lX", Handle(theme));
   return S_OK;
 }
 
-extern "C" BOOL WINAPI IsThemeActive(void) {
+FAKE_EXPORT BOOL WINAPI IsThemeActive(void) {
   if (!FromProgram(__builtin_return_address(0))) return FALSE;
   BOOL active = NextAnswer("FAKE_UXTHEME_ACTIVE", "FAKE_UXTHEME_ACTIVE_SEEN", 1) != 0;
   FakeLog("uxtheme.IsThemeActive -> %d", active);
   return active;
 }
 
-extern "C" HRESULT WINAPI DrawThemeBackground(HTHEME theme, HDC, int part, int state,
+FAKE_EXPORT HRESULT WINAPI DrawThemeBackground(HTHEME theme, HDC, int part, int state,
                                               const RECT*, const RECT* clip) {
   if (!FromProgram(__builtin_return_address(0))) return E_HANDLE;
   HRESULT answer = static_cast<HRESULT>(NextAnswer("FAKE_UXTHEME_DRAW", "FAKE_UXTHEME_DRAWS_SEEN", S_OK));
@@ -101,13 +101,13 @@ extern "C" HRESULT WINAPI DrawThemeBackground(HTHEME theme, HDC, int part, int s
   return answer;
 }
 
-extern "C" BOOL WINAPI IsThemeBackgroundPartiallyTransparent(HTHEME theme, int part, int state) {
+FAKE_EXPORT BOOL WINAPI IsThemeBackgroundPartiallyTransparent(HTHEME theme, int part, int state) {
   if (!FromProgram(__builtin_return_address(0))) return FALSE;
   FakeLog("uxtheme.IsThemeBackgroundPartiallyTransparent %08lX part %d state %d -> 1", Handle(theme), part, state);
   return TRUE;
 }
 
-extern "C" HRESULT WINAPI DrawThemeParentBackground(HWND, HDC, const RECT*) {
+FAKE_EXPORT HRESULT WINAPI DrawThemeParentBackground(HWND, HDC, const RECT*) {
   if (!FromProgram(__builtin_return_address(0))) return E_FAIL;
   FakeLog("uxtheme.DrawThemeParentBackground");
   return S_OK;

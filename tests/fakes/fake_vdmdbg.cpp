@@ -6,7 +6,7 @@
 
 #include "fakes/fake_log.h"
 
-extern "C" INT WINAPI VDMEnumTaskWOWEx(DWORD dwProcessId, TASKENUMPROCEX fp, LPARAM lparam) {
+FAKE_EXPORT INT WINAPI VDMEnumTaskWOWEx(DWORD dwProcessId, TASKENUMPROCEX fp, LPARAM lparam) {
   FakeLog("vdmdbg.VDMEnumTaskWOWEx %lu", dwProcessId);
   static const struct {
     WORD module;
