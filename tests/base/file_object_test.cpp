@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "base/code_page.h"
-#include "coinstaller/handle_count.h"
+#include "support/handle_count.h"
 #include "support/campaign_random.h"
 #include "support/test_support.h"
 

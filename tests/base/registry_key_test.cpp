@@ -6,7 +6,7 @@
 #include <string>
 
 #include "base/registry_scratch.h"
-#include "coinstaller/handle_count.h"
+#include "support/handle_count.h"
 #include "support/test_support.h"
 
 using namespace registry_scratch;

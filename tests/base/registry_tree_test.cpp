@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "base/registry_scratch.h"
-#include "coinstaller/handle_count.h"
+#include "support/handle_count.h"
 #include "support/campaign_random.h"
 #include "support/test_support.h"
 

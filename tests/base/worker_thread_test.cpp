@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "coinstaller/handle_count.h"
+#include "support/handle_count.h"
 #include "support/test_support.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "coinstaller/handle_count.h"
+#include "support/handle_count.h"
 #include "coinstaller/install_medium.h"
 #include "coinstaller/program_launcher.h"
 #include "fakes/fake_folder.h"

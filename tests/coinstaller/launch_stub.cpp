@@ -18,7 +18,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "coinstaller/handle_count.h"
+#include "support/handle_count.h"
 #include "coinstaller/process_enumeration.h"
 #include "coinstaller/receiver_family.h"
 

@@ -1,7 +1,7 @@
 // The number of handles this process holds, from the system's handle list
 // (Wine's GetProcessHandleCount always answers 0). 0 when unavailable.
-#ifndef TESTS_COINSTALLER_HANDLE_COUNT_H_
-#define TESTS_COINSTALLER_HANDLE_COUNT_H_
+#ifndef TESTS_SUPPORT_HANDLE_COUNT_H_
+#define TESTS_SUPPORT_HANDLE_COUNT_H_
 
 #include <windows.h>
 
@@ -35,4 +35,13 @@ inline DWORD OwnHandleCount() {
   return own;
 }
 
-#endif  // TESTS_COINSTALLER_HANDLE_COUNT_H_
+// True when the count follows a handle created and closed.
+inline bool HandleCountWorks() {
+  DWORD before = OwnHandleCount();
+  HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  DWORD during = OwnHandleCount();
+  CloseHandle(event);
+  return before > 0 && during == before + 1 && OwnHandleCount() == before;
+}
+
+#endif  // TESTS_SUPPORT_HANDLE_COUNT_H_
