@@ -19,18 +19,23 @@ int InstallerDialog::OnInitDialog() {
   SetItemText(IDC_EXIT, strings.GetString(IDS_EXIT, nullptr));
   separator.Attach(Item(IDC_SEPARATOR));
   link.Setup(Item(IDC_LINK), kMakerSite, kMakerSite, IDR_LINK_CURSOR, 0);
-  StyledLabel::Settings title;
-  title.faces = "Verdana";
-  title.height = 24;
-  title.options = StyledLabel::kBold;
-  titleLabel.Setup(Item(IDC_TITLE), title);
-  titleLabel.SetText(strings.GetString(IDS_TITLE, nullptr));
-  StyledLabel::Settings prompt;
-  prompt.faces = "Verdana";
-  prompt.height = 16;
-  prompt.options = StyledLabel::kWindowFont;
-  promptLabel.Setup(Item(IDC_PROMPT), prompt);
-  promptLabel.SetText(strings.GetString(IDS_PROMPT, nullptr));
+  // The title in bold Verdana of 24 pixels, the prompt at 16 in the window's font.
+  const struct {
+    StyledLabel* label;
+    int item;
+    int height;
+    DWORD options;
+    int text;
+  } labels[] = {{&titleLabel, IDC_TITLE, 24, StyledLabel::kBold, IDS_TITLE},
+                {&promptLabel, IDC_PROMPT, 16, StyledLabel::kWindowFont, IDS_PROMPT}};
+  for (const auto& row : labels) {
+    StyledLabel::Settings settings;
+    settings.faces = "Verdana";
+    settings.height = row.height;
+    settings.options = row.options;
+    row.label->Setup(Item(row.item), settings);
+    row.label->SetText(strings.GetString(row.text, nullptr));
+  }
   progress.Attach(Item(IDC_PROGRESS));
   ShowItem(IDC_PROGRESS, 0);
   return 1;
