@@ -25,7 +25,7 @@ TEST(ModuleFile, VersionTitlesOfModules) {
     const char* stored;
     const char* suffix;
   } cases[] = {
-      {"version_none.dll", 0, "", "[1.01]"}, {"version_english_37.dll", 1, "3.7", "[3.07]"},
+      {"version_english_37.dll", 1, "3.7", "[3.07]"},
       {"version_both.dll", 1, "4.12", "[4.12]"},        // German before English
       {"version_other_table.dll", 0, "", "[1.01]"},     // 040904E4 is not asked
   };
