@@ -13,11 +13,11 @@ const char kSettings[] = "Software\\Microsoft\\Internet Explorer\\Settings";
 const char kMain[] = "Software\\Microsoft\\Internet Explorer\\Main";
 const COLORREF kRed = RGB(255, 0, 0), kGreen = RGB(0, 128, 0), kDefaultLink = 0xCC6600;
 
-// Every Internet Explorer value the link reads, put back after each test.
+// Every Internet Explorer value the link reads, removed after each test.
 class HyperlinkTest : public testing::Test {
  protected:
   void SetUp() override {
-    for (SavedUserValue* value : {&useHover, &anchor, &anchorHover, &underline, &dialogColours})
+    for (UserValue* value : {&useHover, &anchor, &anchorHover, &underline, &dialogColours})
       value->Set(nullptr);
     ASSERT_NE(parent, nullptr);
   }
@@ -36,11 +36,11 @@ class HyperlinkTest : public testing::Test {
     ASSERT_TRUE(link.Flags() & Hyperlink::kHovering);
   }
 
-  SavedUserValue useHover{kSettings, "Use Anchor Hover Color"};
-  SavedUserValue anchor{kSettings, "Anchor Color"};
-  SavedUserValue anchorHover{kSettings, "Anchor Color Hover"};
-  SavedUserValue underline{kMain, "Anchor Underline"};
-  SavedUserValue dialogColours{kMain, "Use_DlgBox_Colors"};
+  UserValue useHover{kSettings, "Use Anchor Hover Color"};
+  UserValue anchor{kSettings, "Anchor Color"};
+  UserValue anchorHover{kSettings, "Anchor Color Hover"};
+  UserValue underline{kMain, "Anchor Underline"};
+  UserValue dialogColours{kMain, "Use_DlgBox_Colors"};
   HWND parent = TestParent();
 };
 

@@ -1,38 +1,23 @@
-// Shared scaffolding of the link and label tests: a window's client area
-// drawn through WM_PRINTCLIENT into 32-bit pixels, Internet Explorer settings
-// put back after a test, and a shared white test parent.
+// Shared scaffolding of the link and label tests: Internet Explorer settings
+// removed after a test, and a shared white test parent.
 #ifndef TESTS_UI_LINK_RENDER_H_
 #define TESTS_UI_LINK_RENDER_H_
 
 #include <windows.h>
 
 #include <string>
-#include <vector>
 
-struct Pixels {
-  int width = 0;
-  int height = 0;
-  std::vector<COLORREF> data;  // row by row from the top
-  bool operator==(const Pixels& other) const { return width == other.width && data == other.data; }
-  int Count(COLORREF colour) const;
-  int LongestRun(COLORREF colour) const;  // longest horizontal run in any row
-};
+#include "separator_render.h"
 
-// The client area as painted over a marker background.
-Pixels RenderClient(HWND window);
-
-// One HKCU value; its old contents (or absence) come back on destruction.
-class SavedUserValue {
+// One HKCU value of the test prefix, deleted again on destruction.
+class UserValue {
  public:
-  SavedUserValue(const char* path, const char* name);
-  ~SavedUserValue();
+  UserValue(const char* keyPath, const char* valueName) : path(keyPath), name(valueName) {}
+  ~UserValue() { Set(nullptr); }
   void Set(const char* text);  // null deletes the value
 
  private:
   std::string path, name;
-  bool had = false;
-  DWORD type = 0;
-  std::vector<BYTE> old;
 };
 
 // The one test parent of the process (each top-level window costs Wine

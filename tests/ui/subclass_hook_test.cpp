@@ -116,7 +116,8 @@ TEST_F(SubclassHookTest, OneHookPerFamilyAndDetachRestoresOnce) {
 }
 
 // Hooks of two families: messages pass from the latest down; detached in
-// order or out of order, the class stays reachable and no property is left.
+// order or out of order, the class stays reachable and no property is left,
+// nor when the window goes while they are attached.
 TEST_F(SubclassHookTest, StackedFamiliesDetachInEitherOrder) {
   for (bool reverse : {true, false}) {
     SCOPED_TRACE(reverse ? "latest first" : "earliest first");
@@ -131,9 +132,7 @@ TEST_F(SubclassHookTest, StackedFamiliesDetachInEitherOrder) {
     EXPECT_TRUE(OurProperties(window).empty());
     if (reverse) { EXPECT_EQ(Installed(), &ClassProcedure); }
   }
-}
-
-TEST_F(SubclassHookTest, WindowDestroyedWhileAttachedKeepsNoProperty) {
+  // Destroyed while attached: no property is left.
   ASSERT_EQ(linkHook.Attach(window, Handler, &link), 1);
   ASSERT_EQ(separatorHook.Attach(window, Handler, &separator), 1);
   ASSERT_TRUE(DestroyWindow(window));
