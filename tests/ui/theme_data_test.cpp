@@ -31,10 +31,6 @@ TEST(ThemeDataTest, VisualStylesOffKeepTheLibraryBoundAndTheSeparatorEtched) {
   ThemeData theme;
   if (theme.Open(item, L"Toolbar")) GTEST_SKIP() << "SetWindowTheme did not turn visual styles off";
   EXPECT_TRUE(theme.Bound());
-  RECT rect = {0, 0, 10, 3};
-  HDC dc = GetDC(item);
-  EXPECT_EQ(theme.DrawBackground(dc, 6, 1, &rect), 0);
-  ReleaseDC(item, dc);
   theme.Close();
   EXPECT_FALSE(theme.Bound());
 
@@ -51,20 +47,6 @@ TEST(ThemeDataTest, VisualStylesOffKeepTheLibraryBoundAndTheSeparatorEtched) {
   EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(item, GWLP_WNDPROC)), classProcedure);
   EXPECT_EQ(GetPropA(item, SubclassHook<kSeparatorFamily>::kPropertyName.text), nullptr);
   DestroyWindow(parent);
-}
-
-TEST(ThemeDataTest, ActiveThemeOpensAndDrawsTheToolbarSeparator) {
-  HWND window = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-  ThemeData theme;
-  if (!theme.Open(window, L"Toolbar")) GTEST_SKIP() << "no visual style is active in this prefix";
-  RECT rect = {0, 0, 10, 3};
-  HDC dc = GetDC(window);
-  EXPECT_EQ(theme.DrawBackground(dc, 6, 1, &rect), 1);
-  ReleaseDC(window, dc);
-  theme.Close();
-  EXPECT_EQ(theme.Theme(), nullptr);
-  EXPECT_FALSE(theme.Bound());
-  DestroyWindow(window);
 }
 
 // The log lines a list of short tokens stands for: the fake's L<ok> (load),
