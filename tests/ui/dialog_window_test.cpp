@@ -266,8 +266,12 @@ TEST(WindowObject, IconsAndItems) {
     HICON small = reinterpret_cast<HICON>(SendMessageA(d.Window(), WM_GETICON, ICON_SMALL, 0));
     EXPECT_EQ(LoadIconA(d.Instance(), MAKEINTRESOURCEA(IDI_TEST)),
               reinterpret_cast<HICON>(SendMessageA(d.Window(), WM_GETICON, ICON_BIG, 0)));
-    EXPECT_NE(nullptr, small);
-    ICONINFO info;
+    ICONINFO info = {};
+    BITMAP bitmap = {};
+    EXPECT_TRUE(GetIconInfo(small, &info));
+    GetObjectA(info.hbmColor, sizeof(bitmap), &bitmap);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSMICON), bitmap.bmWidth);
+    DeleteObject(info.hbmColor), DeleteObject(info.hbmMask);
     d.SetIcons(IDI_TEST);
     EXPECT_FALSE(GetIconInfo(small, &info)) << "the first small icon was not destroyed";
 
