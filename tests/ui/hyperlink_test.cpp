@@ -81,15 +81,6 @@ TEST_F(HyperlinkTest, ColoursAndUnderlineFollowTheLinkSettings) {
   }
 }
 
-// Extent of `text` in the face and underline of `model` at `height`.
-SIZE ExtentAt(HWND item, HFONT model, int height, const char* text) {
-  return MeasureAt(item, model, height, [text](HDC dc) {
-    SIZE extent = {};
-    GetTextExtentPoint32A(dc, text, lstrlenA(text), &extent);
-    return extent;
-  });
-}
-
 TEST_F(HyperlinkTest, FontShrinksOneUnitAtATimeToFitButNotBelowFour) {
   const struct {
     const char* caption;
@@ -102,16 +93,9 @@ TEST_F(HyperlinkTest, FontShrinksOneUnitAtATimeToFitButNotBelowFour) {
     HWND item = MakeStatic(c.width);
     Hyperlink link;
     link.Setup(item, c.caption, "", 0, Hyperlink::kStartAtClientHeight);
-    const int height = HeightOf(link.UnderlinedFont());
-    EXPECT_EQ(HeightOf(link.PlainFont()), height);
-    EXPECT_TRUE(height >= 4 && height <= 24) << height;
-    const SIZE chosen = ExtentAt(item, link.UnderlinedFont(), height, c.caption);
-    if (height > 4) { EXPECT_TRUE(chosen.cx <= c.width && chosen.cy < 24); }
-    if (height < 24) {
-      const SIZE larger = ExtentAt(item, link.UnderlinedFont(), height + 1, c.caption);
-      EXPECT_TRUE(larger.cx > c.width || larger.cy >= 24) << "one unit larger fits too";
-    }
-    if (i == 1) { EXPECT_EQ(height, 4); }
+    EXPECT_EQ(HeightOf(link.PlainFont()), HeightOf(link.UnderlinedFont()));
+    ExpectLargestFit(item, link.UnderlinedFont(), c.caption, c.width, 24, false);
+    if (i == 1) { EXPECT_EQ(HeightOf(link.UnderlinedFont()), 4); }
     DestroyWindow(item);
   }
 }

@@ -1,5 +1,7 @@
 #include "link_render.h"
 
+#include <gtest/gtest.h>
+
 int parentCommands = 0, parentLeaves = 0;
 
 namespace {
@@ -58,4 +60,29 @@ int HeightOf(HFONT font) {
   LOGFONTA description = {};
   GetObjectA(font, sizeof(description), &description);
   return description.lfHeight;
+}
+
+void ExpectLargestFit(HWND item, HFONT font, const char* text, int width, int itemHeight, bool label) {
+  const int height = HeightOf(font);
+  ASSERT_TRUE(height >= 4 && height <= itemHeight) << height;
+  auto fits = [&](int at) {
+    LOGFONTA description = {};
+    GetObjectA(font, sizeof(description), &description);
+    description.lfHeight = at;
+    HFONT sized = CreateFontIndirectA(&description);
+    HDC dc = GetDC(item);
+    HGDIOBJ old = SelectObject(dc, sized);
+    RECT rect = {0, 0, 1000, 1000};
+    SIZE extent = {};
+    if (label)
+      DrawTextA(dc, text, -1, &rect, DT_SINGLELINE | DT_CALCRECT), extent = {rect.right, rect.bottom};
+    else
+      GetTextExtentPoint32A(dc, text, lstrlenA(text), &extent);
+    SelectObject(dc, old);
+    ReleaseDC(item, dc);
+    DeleteObject(sized);
+    return (label ? extent.cx < width : extent.cx <= width) && extent.cy < itemHeight;
+  };
+  EXPECT_TRUE(height == 4 || fits(height)) << "height " << height << " does not fit";
+  EXPECT_FALSE(height < itemHeight && fits(height + 1)) << "one unit larger than " << height << " fits too";
 }

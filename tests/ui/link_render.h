@@ -32,20 +32,10 @@ void ClearTestParent();
 void PumpFor(DWORD ms);
 int HeightOf(HFONT font);
 
-// Runs `measure` on a DC of `item` with `model`'s face at `height` selected.
-template <typename Measure>
-SIZE MeasureAt(HWND item, HFONT model, int height, Measure measure) {
-  LOGFONTA description = {};
-  GetObjectA(model, sizeof(description), &description);
-  description.lfHeight = height;
-  HFONT font = CreateFontIndirectA(&description);
-  HDC dc = GetDC(item);
-  HGDIOBJ old = SelectObject(dc, font);
-  SIZE size = measure(dc);
-  SelectObject(dc, old);
-  ReleaseDC(item, dc);
-  DeleteObject(font);
-  return size;
-}
+// Expects the height of `font` to be the largest from 4 up to `itemHeight`
+// at which `text` in its face stays under `itemHeight` and fits `width`: for
+// a label drawn single-line and narrower than `width`, for a link (`label`
+// false) as its text extent, `width` itself allowed.
+void ExpectLargestFit(HWND item, HFONT font, const char* text, int width, int itemHeight, bool label);
 
 #endif  // TESTS_UI_LINK_RENDER_H_

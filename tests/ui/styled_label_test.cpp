@@ -59,15 +59,6 @@ class StyledLabelTest : public testing::Test {
   HWND parent = TestParent();
 };
 
-// Text rectangle of `text` drawn single-line in `model`'s face at `height`.
-SIZE DrawnSize(HWND item, HFONT model, int height, const char* text) {
-  return MeasureAt(item, model, height, [text](HDC dc) {
-    RECT rect = {0, 0, 1000, 1000};
-    DrawTextA(dc, text, -1, &rect, DT_SINGLELINE | DT_CALCRECT);
-    return SIZE{rect.right - rect.left, rect.bottom - rect.top};
-  });
-}
-
 TEST_F(StyledLabelTest, HeightZeroFitsTheLargestFontThatFits) {
   const struct {
     const char* text;
@@ -79,17 +70,8 @@ TEST_F(StyledLabelTest, HeightZeroFitsTheLargestFontThatFits) {
     HWND item = MakeStatic(c.text, c.width, 30);
     StyledLabel label;
     label.Setup(item, LabelSettings("Tahoma", 0));
-    const int chosen = HeightOf(label.Font());
-    ASSERT_TRUE(chosen >= 4 && chosen <= 30) << chosen;
-    const SIZE at = DrawnSize(item, label.Font(), chosen, c.text);
-    if (chosen > 4)
-      EXPECT_TRUE(at.cx < c.width && at.cy < 30);
-    else
-      EXPECT_EQ(i, 1u);
-    if (chosen < 30) {
-      const SIZE larger = DrawnSize(item, label.Font(), chosen + 1, c.text);
-      EXPECT_TRUE(larger.cx >= c.width || larger.cy >= 30) << "one unit larger fits too";
-    }
+    ExpectLargestFit(item, label.Font(), c.text, c.width, 30, true);
+    EXPECT_EQ(HeightOf(label.Font()) == 4, i == 1);
     DestroyWindow(item);
   }
 }
