@@ -17,8 +17,7 @@ const COLORREF kRed = RGB(255, 0, 0), kGreen = RGB(0, 128, 0), kDefaultLink = 0x
 class HyperlinkTest : public testing::Test {
  protected:
   void SetUp() override {
-    for (UserValue* value : {&useHover, &anchor, &anchorHover, &underline, &dialogColours})
-      value->Set(nullptr);
+    for (UserValue& value : values) value.Set(nullptr);
     ASSERT_NE(parent, nullptr);
   }
   void TearDown() override { ClearTestParent(); }
@@ -36,11 +35,9 @@ class HyperlinkTest : public testing::Test {
     ASSERT_TRUE(link.Flags() & Hyperlink::kHovering);
   }
 
-  UserValue useHover{kSettings, "Use Anchor Hover Color"};
-  UserValue anchor{kSettings, "Anchor Color"};
-  UserValue anchorHover{kSettings, "Anchor Color Hover"};
-  UserValue underline{kMain, "Anchor Underline"};
-  UserValue dialogColours{kMain, "Use_DlgBox_Colors"};
+  UserValue values[5] = {{kSettings, "Use Anchor Hover Color"}, {kSettings, "Anchor Color"},
+                         {kSettings, "Anchor Color Hover"}, {kMain, "Anchor Underline"},
+                         {kMain, "Use_DlgBox_Colors"}};
   HWND parent = TestParent();
 };
 
@@ -48,22 +45,19 @@ class HyperlinkTest : public testing::Test {
 // unbroken run of the text colour nearly as wide as the text.
 TEST_F(HyperlinkTest, ColoursAndUnderlineFollowTheLinkSettings) {
   const struct {
-    const char *useHoverValue, *anchorValue, *anchorHoverValue, *underlineValue;
+    const char* settings[4];  // the first four of `values`
     COLORREF idle, hovering;
     bool idleLine, hoverLine;
   } kCases[] = {
-      {"no", "0,255", "0,128,0", "hover", kDefaultLink, kDefaultLink, false, true},  // two numbers: ignored
-      {"YES", "300,0,0", "0,128,0", "HoVeR", RGB(44, 0, 0), kGreen, false, true},   // cut to 8 bits
-      {"no", "255,0,0", nullptr, "no", kRed, kRed, false, false},
-      {nullptr, "255,0,0", "0,128,0", "sometimes", kRed, kGreen, true, true},
+      {{"no", "0,255", "0,128,0", "hover"}, kDefaultLink, kDefaultLink, false, true},  // two numbers: ignored
+      {{"YES", "300,0,0", "0,128,0", "HoVeR"}, RGB(44, 0, 0), kGreen, false, true},   // cut to 8 bits
+      {{"no", "255,0,0", nullptr, "no"}, kRed, kRed, false, false},
+      {{nullptr, "255,0,0", "0,128,0", "sometimes"}, kRed, kGreen, true, true},
   };
   for (size_t i = 0; i < sizeof(kCases) / sizeof(kCases[0]); ++i) {
     const auto& c = kCases[i];
     SCOPED_TRACE("case " + std::to_string(i));
-    useHover.Set(c.useHoverValue);
-    anchor.Set(c.anchorValue);
-    anchorHover.Set(c.anchorHoverValue);
-    underline.Set(c.underlineValue);
+    for (int v = 0; v < 4; ++v) values[v].Set(c.settings[v]);
     HWND item = MakeStatic(200);
     Hyperlink link;
     link.Setup(item, "Web site", "", 0, 0);

@@ -34,17 +34,18 @@ LRESULT CALLBACK ClassProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
 
 // A family handler: answers kProbe with `answer` and result `value`, and
 // records the order in which handlers saw it.
+std::string order;
+
 struct Owner {
+  char name;
   int answer = 0;
   LRESULT value = 0;
-  std::string* order = nullptr;
-  char name = '?';
 };
 
 int Handler(HWND, UINT message, WPARAM, LPARAM, LRESULT* result, void* context) {
   Owner* owner = static_cast<Owner*>(context);
   if (message != kProbe) return 0;
-  *owner->order += owner->name;
+  order += owner->name;
   if (owner->answer == 1) *result = owner->value;
   return owner->answer;
 }
@@ -59,8 +60,6 @@ class SubclassHookTest : public testing::Test {
     RegisterClassA(&windowClass);
     window = CreateWindowA("SubclassHookTestClass", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(window, nullptr);
-    link.order = separator.order = &order;
-    link.name = 'L', separator.name = 'S';
   }
   void TearDown() override { DestroyWindow(window); }
   WNDPROC Installed() const { return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC)); }
@@ -73,8 +72,7 @@ class SubclassHookTest : public testing::Test {
   }
 
   HWND window = nullptr;
-  std::string order;
-  Owner link, separator;
+  Owner link{'L'}, separator{'S'};
   SubclassHook<kHyperlinkFamily> linkHook;
   SubclassHook<kSeparatorFamily> separatorHook;
 };
