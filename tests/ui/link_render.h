@@ -1,38 +1,23 @@
-// Shared scaffolding of the link and label tests: a window's client area
-// drawn through WM_PRINTCLIENT into 32-bit pixels, Internet Explorer settings
-// put back after a test, and a shared white test parent.
+// Shared scaffolding of the link and label tests: Internet Explorer settings
+// removed after a test, and a shared white test parent.
 #ifndef TESTS_UI_LINK_RENDER_H_
 #define TESTS_UI_LINK_RENDER_H_
 
 #include <windows.h>
 
 #include <string>
-#include <vector>
 
-struct Pixels {
-  int width = 0;
-  int height = 0;
-  std::vector<COLORREF> data;  // row by row from the top
-  bool operator==(const Pixels& other) const { return width == other.width && data == other.data; }
-  int Count(COLORREF colour) const;
-  int LongestRun(COLORREF colour) const;  // longest horizontal run in any row
-};
+#include "separator_render.h"
 
-// The client area as painted over a marker background.
-Pixels RenderClient(HWND window);
-
-// One HKCU value; its old contents (or absence) come back on destruction.
-class SavedUserValue {
+// One HKCU value of the test prefix, deleted again on destruction.
+class UserValue {
  public:
-  SavedUserValue(const char* path, const char* name);
-  ~SavedUserValue();
+  UserValue(const char* keyPath, const char* valueName) : path(keyPath), name(valueName) {}
+  ~UserValue() { Set(nullptr); }
   void Set(const char* text);  // null deletes the value
 
  private:
   std::string path, name;
-  bool had = false;
-  DWORD type = 0;
-  std::vector<BYTE> old;
 };
 
 // The one test parent of the process (each top-level window costs Wine
@@ -47,20 +32,10 @@ void ClearTestParent();
 void PumpFor(DWORD ms);
 int HeightOf(HFONT font);
 
-// Runs `measure` on a DC of `item` with `model`'s face at `height` selected.
-template <typename Measure>
-SIZE MeasureAt(HWND item, HFONT model, int height, Measure measure) {
-  LOGFONTA description = {};
-  GetObjectA(model, sizeof(description), &description);
-  description.lfHeight = height;
-  HFONT font = CreateFontIndirectA(&description);
-  HDC dc = GetDC(item);
-  HGDIOBJ old = SelectObject(dc, font);
-  SIZE size = measure(dc);
-  SelectObject(dc, old);
-  ReleaseDC(item, dc);
-  DeleteObject(font);
-  return size;
-}
+// Expects the height of `font` to be the largest from 4 up to `itemHeight`
+// at which `text` in its face stays under `itemHeight` and fits `width`: for
+// a label drawn single-line and narrower than `width`, for a link (`label`
+// false) as its text extent, `width` itself allowed.
+void ExpectLargestFit(HWND item, HFONT font, const char* text, int width, int itemHeight, bool label);
 
 #endif  // TESTS_UI_LINK_RENDER_H_

@@ -15,27 +15,53 @@ char Classify(COLORREF pixel) {
 
 }  // namespace
 
-std::vector<std::string> RenderRows(HWND window) {
-  std::vector<std::string> rows;
+Pixels RenderClient(HWND window, COLORREF marker) {
   RECT client;
   GetClientRect(window, &client);
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
-  ReleaseDC(nullptr, screen);
+  Pixels pixels;
+  pixels.width = client.right;
+  BITMAPINFO info = {};
+  info.bmiHeader = {sizeof(info.bmiHeader), client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};  // top-down
+  void* bits = nullptr;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   HGDIOBJ old = SelectObject(dc, bitmap);
-  HBRUSH marker = CreateSolidBrush(kMarker);
-  FillRect(dc, &client, marker);
-  DeleteObject(marker);
+  HBRUSH brush = CreateSolidBrush(marker);
+  FillRect(dc, &client, brush);
+  DeleteObject(brush);
   SendMessageA(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-  for (int y = 0; y < client.bottom; ++y) {
-    std::string row;
-    for (int x = 0; x < client.right; ++x) row += Classify(GetPixel(dc, x, y));
-    rows.push_back(row);
-  }
+  GdiFlush();
+  const DWORD* source = static_cast<const DWORD*>(bits);
+  for (int i = 0; i < client.right * client.bottom; ++i)
+    pixels.data.push_back(RGB((source[i] >> 16) & 0xFF, (source[i] >> 8) & 0xFF, source[i] & 0xFF));
   SelectObject(dc, old);
   DeleteObject(bitmap);
   DeleteDC(dc);
+  return pixels;
+}
+
+int Pixels::Count(COLORREF colour) const {
+  int count = 0;
+  for (COLORREF p : data) count += p == colour;
+  return count;
+}
+
+int Pixels::LongestRun(COLORREF colour) const {
+  int best = 0, run = 0;
+  for (size_t i = 0; i < data.size(); ++i) {
+    run = data[i] == colour && i % width ? run + 1 : data[i] == colour;
+    if (run > best) best = run;
+  }
+  return best;
+}
+
+std::vector<std::string> RenderRows(HWND window) {
+  const Pixels pixels = RenderClient(window, kMarker);
+  std::vector<std::string> rows;
+  for (size_t i = 0; i < pixels.data.size(); ++i) {
+    if (i % pixels.width == 0) rows.emplace_back();
+    rows.back() += Classify(pixels.data[i]);
+  }
   return rows;
 }
 

@@ -1,7 +1,7 @@
-// Renders a window's client area through WM_PRINTCLIENT into a memory bitmap
-// prefilled with a marker colour and describes each pixel row as text:
+// A window's client area drawn through WM_PRINTCLIENT over a marker colour,
+// as pixels and, for the separator tests and controls_host, as rows of text:
 // 'm' marker (nothing drawn), 's' COLOR_BTNSHADOW, 'h' COLOR_BTNHIGHLIGHT,
-// '?' anything else. Shared by the separator tests and controls_host.
+// '?' anything else.
 #ifndef TESTS_UI_SEPARATOR_RENDER_H_
 #define TESTS_UI_SEPARATOR_RENDER_H_
 
@@ -10,6 +10,15 @@
 #include <string>
 #include <vector>
 
+struct Pixels {
+  int width = 0;
+  std::vector<COLORREF> data;  // row by row from the top
+  bool operator==(const Pixels& other) const { return width == other.width && data == other.data; }
+  int Count(COLORREF colour) const;
+  int LongestRun(COLORREF colour) const;  // longest horizontal run in any row
+};
+
+Pixels RenderClient(HWND window, COLORREF marker = RGB(1, 2, 3));
 std::vector<std::string> RenderRows(HWND window);
 
 // Turns visual styles off for one window (SetWindowTheme with blank names,

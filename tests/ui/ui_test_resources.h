@@ -22,12 +22,11 @@
 #define IDR_PORTUGUESE 505      // 0x0016 and 0x0409
 #define IDR_ABSENT 599
 
-// String table: ids 1-4 as the installer's (German); 17 in a second block
+// String table: ids 1 and 4 as the installer's (German); 17 in a second block
 // whose entry 20 is empty; 49 only in English; 64 and 65 hold 600 and 601
 // characters; 1 also exists in English.
 #define IDS_SECOND_BLOCK 17
 #define IDS_EMPTY_ENTRY 20
-#define IDS_NO_BLOCK 33
 #define IDS_ENGLISH_ONLY 49
 #define IDS_600 64
 #define IDS_601 65
