@@ -176,6 +176,7 @@ TEST_F(FileObjectTest, ReadLineGivesTheUnitByUnitLines) {
       {1, Utf16(L"one\r\ntwo\n\nthree\x0A00")},  // 0x0A00 is no line feed
       {1, Utf16(L"ab\ncd") + "Z"},  // a lone last byte is dropped
       {1, Utf16(std::wstring(2048, L'w')) + "Z"},  // alone in the second fill
+      {1, "Z"},  // nothing but a lone byte: no line at all
       {0, "a" + high + "z\n" + high},
       {0, std::string(200, '\xE9') + "x" + std::string(130, '\xA7')},  // runs longer than one conversion
       {0, std::string(4095, 'c') + "\r\nend"},  // CR LF split by a refill

@@ -98,7 +98,7 @@ TEST_F(TextStringTest, Operations) {
       {-1, "text", [](S s) { return s.Reset(50), 1; }, 1, "", 49},
       {16, nullptr, [](S s) { return memset(s.Buffer(), 'x', 16), s.Recount(), 1; }, 1, std::string(15, 'x'), 15},
       {10, nullptr, [](S s) { return memset(s.Buffer(), 'x', 10), s.SetLength(9); }, 1, "xxxxxxxx", 9},
-      {10, "hello", [](S s) { return s.SetLength(10); }, 0, "=", 9},
+      {10, "hello", [](S s) { return s.SetLength(10) + s.SetLength(0); }, 0, "=", 9},
       {10, "hello", [](S s) { return s.SetLength(3); }, 1, "he", 9},
       {8, nullptr, [](S s) { return memset(s.Buffer(), 'x', 8), s.Assign("ab"), s.CharAt(2) + s.CharAt(3) +
           s.CharAt(-1); }, 0, "ab", 7},
@@ -160,7 +160,7 @@ TEST_F(TextStringTest, Operations) {
       {-1, "hello world", [](S s) { return At(s, s.FindAt("world")) * 10 + At(s, s.FindAt("x")); }, 59, "=", -1},
       {-1, "ROOT\\x;usb\\vid_14aa&pid_0161;uSB\\vid_14AA&pid_0160&REV",
           [](S s) { return s.FindNoCase("USB\\VID_14aa&PID_0160"); }, 29, "=", -1},
-      {-1, "abcUS", [](S s) { return s.FindNoCase("usb"); }, -1, "=", -1},  // the text ends inside the pattern
+      {-1, "abcUS", [](S s) { return s.FindNoCase("usb") + s.FindNoCase(nullptr); }, -2, "=", -1},  // ends inside
       {-1, "x", [](S s) { return s.FindNoCase(""); }, 0, "=", -1},
       {-1, "C:\\Temp\\x", [](S s) { return s.FindChar('\\', 2) * 10 + s.FindChar('\\', 3); }, 27, "=", -1},
       {-1, "C:\\Temp\\x", [](S s) { return s.FindChar('x', 9) + s.FindChar('x', 10) + s.FindChar('C', -1) +
@@ -187,6 +187,7 @@ TEST_F(TextStringTest, Operations) {
       {-1, "xxaaabbbyy", [](S s) { return At(s, s.ReplaceAll("ab", "c")); }, 0, "xxaacbbyy", -1},
       {-1, "xxaaabbbyy", [](S s) { return At(s, s.ReplaceAll("ab", nullptr)); }, 0, "xxyy", -1},
       {-1, "abc", [](S s) { return At(s, s.ReplaceAll("", "x")) + At(s, s.ReplaceAll(nullptr, "x")); }, 0, "=", -1},
+      {-1, "abc", [](S s) { return At(s, s.ReplaceAll("b", "bb")) + At(s, s.ReplaceAll("b", "b")); }, -2, "=", -1},
       // Without a buffer: nothing is read or written, every store takes a
       // fresh buffer.
       {kBufferless, nullptr, [](S s) { return s.Length() + s.Capacity() + s.CharAt(0) + s.SetLength(1) +
