@@ -59,6 +59,15 @@ TEST(OsKind, ClassifyNameAndAtLeastTable) {
   }
 }
 
+// An empty service-pack text with a stale byte behind its terminator is
+// still empty: no OSR2 letter.
+TEST(OsKind, StaleServicePackByte) {
+  OsVersionData stale = Version(1, 4, 0, "");
+  stale.servicePack[1] = 'C';
+  EXPECT_EQ(0x12u, ClassifyVersion(stale, 1));
+  EXPECT_EQ(0, SatisfiesAtLeast(stale, kOsWin95Osr2));
+}
+
 TEST(OsKind, ExtendedBitsAndNames) {
   // productType, miniNt, peBuilder, fundamentalsRead, fundamentalsInstalled,
   // tabletPc, mediaCenter, remoteSession, starter, serverR2, mediaCenterIdent
@@ -81,6 +90,7 @@ TEST(OsKind, ExtendedBitsAndNames) {
       {0x201, {"LANMANNT", 0, 0, 0, 0, 0, 0, 0, 0, 0, "4.0"}, kInstallerOsRules,
        0x201 | kOsDomainController | kOsMediaCenter2005Ex, nullptr},
       {0x201, {nullptr, 0, 0, 0, 0, 0, 0, 0, 0, 0, "1.9"}, kInstallerOsRules, 0x201, nullptr},
+      {0x201, {"Terminal", 0, 0, 0, 0, 0, 0, 0, 0, 0, "6.0"}, kInstallerOsRules, 0x201, nullptr},
       {0x12, all, kInstallerOsRules, 0x12, nullptr},  // no extended bits outside NT
       {0x201, all, kInstallerOsRules, 0x201 | 0x3C3C8000u, nullptr},
       {0x201, all, kCoinstallerOsRules, 0x201 | 0x3C3C0000u,
