@@ -37,6 +37,7 @@ const VersionCase kVersions[] = {
     {1, 4, 90, " ", 0x42, "Windows ME", 0xC72},
     {1, 4, 50, "", 0x2, "unknown dos kernel 0x2", 0xC72},
     {2, 4, 0, "Service Pack 6a", 0x81, "Windows NT4", 0x81},
+    {2, 5, 0, "Service Pack 4", 0x101, "Windows 2000", 0x181},
     {2, 5, 1, "Service Pack 2", 0x20201, "Windows XP", 0x381},
     {2, 5, 1, "Service Pack 1a", 0x10201, "Windows XP", 0x381},
     {2, 5, 2, "Service Pack 2", 0x21001, "Windows Server 2003", 0x1381},
