@@ -36,6 +36,7 @@ const VersionCase kVersions[] = {
     {1, 4, 10, " A ", 0x802, "Windows 98 SE", 0x832},
     {1, 4, 90, " ", 0x42, "Windows ME", 0xC72},
     {1, 4, 50, "", 0x2, "unknown dos kernel 0x2", 0xC72},
+    {1, 5, 0, "", 0x2, "unknown dos kernel 0x2", 0x2},
     {2, 4, 0, "Service Pack 6a", 0x81, "Windows NT4", 0x81},
     {2, 5, 0, "Service Pack 4", 0x101, "Windows 2000", 0x181},
     {2, 5, 1, "Service Pack 2", 0x20201, "Windows XP", 0x381},
