@@ -245,28 +245,23 @@ TEST_F(TextStringTest, FormatEndsWhereThePlainLoopEnds) {
   }
 }
 
+// A negative width pads on the right, as printf's "*" takes it.
+std::string Padded(const std::string& piece, int width) {
+  std::string padding(std::max(0, abs(width) - static_cast<int>(piece.size())), ' ');
+  return width < 0 ? piece + padding : padding + piece;
+}
+
 // Literal format text: printable ASCII, "%%" now and then.
 void AddLiteral(testing_support::CampaignRandom& random, std::string* format, std::string* output) {
   for (unsigned n = random.Below(8); n > 0; --n) {
-    if (random.OneIn(6)) {
-      *format += "%%";
-      *output += '%';
-    } else {
-      char c = static_cast<char>(' ' + random.Below(95));
-      if (c == '%') c = '+';
-      *format += c;
-      *output += c;
-    }
+    char c = random.OneIn(6) ? '%' : static_cast<char>('&' + random.Below(89));  // '&' to '~'
+    *format += c == '%' ? "%%" : std::string(1, c);
+    *output += c;
   }
 }
 
-std::string Padded(const std::string& piece, int width, bool left) {
-  std::string padding(std::max(0, width - static_cast<int>(piece.size())), ' ');
-  return left ? piece + padding : padding + piece;
-}
-
-// A case is one format of literal text and three "%*.*s" or "%-*.*s"
-// conversions of random texts (most short, some of a few hundred KB, a few
+// A case is one format of literal text and three "%*.*s" conversions
+// (right or, by a negative width, left-justified) of random texts (most short, some of a few hundred KB, a few
 // near 3 MiB), the last width stretched so that the output ends at, one
 // before or one past a 260-byte step from a random start capacity.
 TEST_F(TextStringTest, RandomFormatsAroundTheSteps) {
@@ -275,9 +270,8 @@ TEST_F(TextStringTest, RandomFormatsAroundTheSteps) {
   testing_support::CampaignRandom random(kSeed);
   for (int i = 0; i < 10000; ++i) {
     unsigned start = random.OneIn(2) ? random.Pick(kStarts) : 1 + random.Below(5000);
-    std::string format, output, texts[3], pieces[3];
+    std::string format, output, texts[3], pieces[3], tail;
     int widths[3], precisions[3];
-    bool left[3];
     for (int k = 0; k < 3; ++k) {
       AddLiteral(random, &format, &output);
       size_t length = random.OneIn(50) ? random.Below(300000) : random.Below(300);
@@ -287,18 +281,18 @@ TEST_F(TextStringTest, RandomFormatsAroundTheSteps) {
       precisions[k] = static_cast<int>(random.OneIn(3) ? random.Below(length + 1) : length + random.Below(9));
       pieces[k] = texts[k].substr(0, precisions[k]);
       widths[k] = random.OneIn(3) ? 0 : std::max(0, static_cast<int>(pieces[k].size() + random.Below(24)) - 4);
-      left[k] = random.OneIn(2);
-      format += left[k] ? "%-*.*s" : "%*.*s";
-      if (k < 2) output += Padded(pieces[k], widths[k], left[k]);
+      // A left-justified conversion is given as a negative width.
+      if (random.OneIn(2)) widths[k] = -widths[k];
+      format += "%*.*s";
+      if (k < 2) output += Padded(pieces[k], widths[k]);
     }
-    std::string tail;
     AddLiteral(random, &format, &tail);
     // Stretch the last conversion's width to end near a step boundary.
-    long long shortest = output.size() + std::max<size_t>(pieces[2].size(), widths[2]) + tail.size();
+    long long shortest = output.size() + std::max<size_t>(pieces[2].size(), abs(widths[2])) + tail.size();
     long long target = start - 1 + 260 * ((std::max(shortest - start + 1, 0ll) + 259) / 260) + random.Below(4) - 2;
     if (target < shortest) target += 260;
-    widths[2] = static_cast<int>(target - output.size() - tail.size());
-    output += Padded(pieces[2], widths[2], left[2]) + tail;
+    widths[2] = (widths[2] < 0 ? -1 : 1) * static_cast<int>(target - output.size() - tail.size());
+    output += Padded(pieces[2], widths[2]) + tail;
     ASSERT_EQ(static_cast<size_t>(target), output.size());
 
     SCOPED_TRACE(testing::Message() << "format \"" << format << "\", output of " << output.size()
