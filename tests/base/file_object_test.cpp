@@ -203,13 +203,14 @@ TEST_F(FileObjectTest, ReadLineGivesTheUnitByUnitLines) {
 // middle of the data. Each unit must still be two consecutive bytes.
 struct PipeWriter {
   HANDLE pipe;
-  std::vector<std::string> chunks;
+  std::string data;
   static DWORD WINAPI Run(void* context) {
     PipeWriter* writer = static_cast<PipeWriter*>(context);
     ConnectNamedPipe(writer->pipe, nullptr);
-    for (const std::string& chunk : writer->chunks) {
-      DWORD written = 0;
-      WriteFile(writer->pipe, chunk.data(), static_cast<DWORD>(chunk.size()), &written, nullptr);
+    DWORD at = 0, written = 0;
+    for (DWORD n : {3, 1, 5, 4097, 7, 1, 100000}) {
+      WriteFile(writer->pipe, writer->data.data() + at, std::min<DWORD>(n, writer->data.size() - at), &written, nullptr);
+      at += written;
       Sleep(30);
     }
     // Closes once the reader has taken everything: its next read fails.
@@ -222,16 +223,9 @@ struct PipeWriter {
 TEST_F(FileObjectTest, UnitModeWithOddShortReadsFromAPipe) {
   char name[64];
   snprintf(name, sizeof(name), "\\\\.\\pipe\\bramcot-lines-%lu", GetCurrentProcessId());
-  std::string data = Utf16(L"odd\r\nreads\n" + std::wstring(2500, L'p') + L"\nend\n");
-  PipeWriter writer;
-  writer.pipe = CreateNamedPipeA(name, PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 65536, 65536, 0, nullptr);
+  PipeWriter writer = {CreateNamedPipeA(name, PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 65536, 65536, 0,
+                                        nullptr), Utf16(L"odd\r\nreads\n" + std::wstring(2500, L'p') + L"\nend\n")};
   ASSERT_NE(INVALID_HANDLE_VALUE, writer.pipe);
-  size_t at = 0;
-  for (size_t n : {3, 1, 5, 4097, 7, 1}) {
-    writer.chunks.push_back(data.substr(at, n));
-    at += n;
-  }
-  writer.chunks.push_back(data.substr(at));
   HANDLE thread = CreateThread(nullptr, 0, PipeWriter::Run, &writer, 0, nullptr);
   ASSERT_NE(nullptr, thread);
   Sleep(20);
