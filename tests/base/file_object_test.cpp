@@ -159,28 +159,19 @@ TEST_F(FileObjectTest, OpenModes) {
 // --- ReadLine -------------------------------------------------------------------
 
 // Each file read by one object that has just read a line of another file:
-// the reopened file must start afresh.
+// the reopened file must start afresh. The rows are what random files seldom
+// hold: a lone byte at the end, long runs and lines, a CR LF split by a
+// refill; the random files below do the rest.
 TEST_F(FileObjectTest, ReadLineGivesTheUnitByUnitLines) {
-  std::string high;
-  for (int b = 0x80; b <= 0xFF; ++b) high += static_cast<char>(b);
-  std::string longLine;
-  for (int i = 0; i < 5000; ++i) longLine += static_cast<char>('a' + i % 26);
   const struct {
     int wideUnits;
     std::string bytes;
   } cases[] = {
-      {0, "x\ry\n\r\r\nz\r"},
       {1, ""},
-      {0, std::string("a\0b\n\0\n", 6)},
-      {0, "first\r\n" + longLine + "\r\n" + longLine + longLine + "\nlast"},
-      {1, Utf16(L"one\r\ntwo\n\nthree\x0A00")},  // 0x0A00 is no line feed
-      {1, Utf16(L"ab\ncd") + "Z"},  // a lone last byte is dropped
       {1, Utf16(std::wstring(2048, L'w')) + "Z"},  // alone in the second fill
       {1, "Z"},  // nothing but a lone byte: no line at all
-      {0, "a" + high + "z\n" + high},
       {0, std::string(200, '\xE9') + "x" + std::string(130, '\xA7')},  // runs longer than one conversion
       {0, std::string(4095, 'c') + "\r\nend"},  // CR LF split by a refill
-      {1, Utf16(L"a\x7F\x80\xFF\\\xD800\xDC00\x3042\r\nz\x0100")},  // surrogate halves one by one
       {0, std::string(1 << 20, 'm') + "\r\n"},  // one append per byte with 20 bytes of slack takes minutes
   };
   std::string decoy = folder.File("decoy.txt"), path = folder.File("lines.txt");
