@@ -27,7 +27,6 @@ class FileObjectTest : public ::testing::Test {
   void TearDown() override { EXPECT_EQ(_HEAPOK, _heapchk()); }
   ScratchFolder folder;
 };
-class FileObject1252 : public FileObjectTest {};
 class FileObjectCp932 : public FileObjectTest {};
 
 // One read: its result and the line.
@@ -109,16 +108,12 @@ TEST_F(FileObjectTest, OpenModes) {
       {FileObject::OpenRead, nullptr, 0, false, false, nullptr},
       {FileObject::OpenRead, "abcdef", 1, true, false, "abcdef"},
       {FileObject::CreateWrite, "old content", 1, false, true, "XY"},
-      {FileObject::CreateWrite, nullptr, 1, false, true, "XY"},
       {FileObject::OpenWrite, nullptr, 0, false, false, nullptr},
       {FileObject::OpenWrite, "abcdef", 1, false, true, "XYcdef"},
-      {FileObject::OpenOrCreateWrite, nullptr, 1, false, true, "XY"},
       {FileObject::OpenOrCreateWrite, "abcdef", 1, false, true, "XYcdef"},
       {FileObject::OpenOrCreateReadWrite, nullptr, 1, true, true, "XY"},
-      {FileObject::OpenReadWrite, nullptr, 0, false, false, nullptr},
       {FileObject::OpenReadWrite, "abcdef", 1, true, true, "XYcdef"},
       {6, "abcdef", 0, false, false, "abcdef"},
-      {-1, "abcdef", 0, false, false, "abcdef"},
   };
   // One object that has a file open before each row: every Open closes it,
   // whatever its own outcome, and a failed one leaves nothing open.
@@ -164,42 +159,19 @@ TEST_F(FileObjectTest, OpenModes) {
 // --- ReadLine -------------------------------------------------------------------
 
 // Each file read by one object that has just read a line of another file:
-// the reopened file must start afresh. Bytes 0x80-0xFF and the special bytes
-// sit at each place of a four-byte word and across the 4096-byte refills.
+// the reopened file must start afresh. The rows are what random files seldom
+// hold: a lone byte at the end, long runs and lines, a CR LF split by a
+// refill; the random files below do the rest.
 TEST_F(FileObjectTest, ReadLineGivesTheUnitByUnitLines) {
-  std::string high, offsets;
-  for (int b = 0x80; b <= 0xFF; ++b) high += static_cast<char>(b);
-  for (const char* special : {"\n", "\r", "\0", "\x7F", "\x80", "\xFF", "\x5C"})
-    for (int at = 0; at < 4; ++at) offsets += std::string(at, 'w') + std::string(special, 1) + "abcdefg";
-  std::string longLine;
-  for (int i = 0; i < 5000; ++i) longLine += static_cast<char>('a' + i % 26);
-  std::wstring wideLine(longLine.begin(), longLine.begin() + 3000);
   const struct {
     int wideUnits;
     std::string bytes;
   } cases[] = {
-      {0, "a\r\nb"},
-      {0, "a\n\n"},
-      {0, "x\ry\n\r\r\nz\r"},
-      {0, ""},
       {1, ""},
-      {0, std::string("a\0b\n\0\n", 6)},
-      {0, "first\r\n" + longLine + "\r\n" + longLine + longLine + "\nlast"},
-      {0, "\xFF\xFE" + Utf16(L"one\r\ntwo\r\n\r\nthree")},
-      {1, Utf16(L"one\r\ntwo\n\nthree\x0A00")},  // 0x0A00 is no line feed
-      {1, Utf16(wideLine + L"\n" + wideLine + L"\r\nend\n")},
-      {1, Utf16(L"ab\ncd") + "Z"},  // a lone last byte is dropped
-      {1, Utf16(L"ab\n") + "Z"},
-      {1, "Z"},
       {1, Utf16(std::wstring(2048, L'w')) + "Z"},  // alone in the second fill
-      {0, "a" + high + "z\n" + high},
+      {1, "Z"},  // nothing but a lone byte: no line at all
       {0, std::string(200, '\xE9') + "x" + std::string(130, '\xA7')},  // runs longer than one conversion
-      {0, std::string("ab\rc\0d\x80\r\xFF\0\x7F\\\n\n", 14)},
-      {0, offsets},
-      {0, std::string(4090, 'p') + "\r\n" + std::string(5000, 'q')},
-      {0, std::string(4090, 'x') + high + "\n"},
       {0, std::string(4095, 'c') + "\r\nend"},  // CR LF split by a refill
-      {1, Utf16(L"a\x7F\x80\xFF\\\xD800\xDC00\x3042\r\nz\x0100")},  // surrogate halves one by one
       {0, std::string(1 << 20, 'm') + "\r\n"},  // one append per byte with 20 bytes of slack takes minutes
   };
   std::string decoy = folder.File("decoy.txt"), path = folder.File("lines.txt");
@@ -222,13 +194,14 @@ TEST_F(FileObjectTest, ReadLineGivesTheUnitByUnitLines) {
 // middle of the data. Each unit must still be two consecutive bytes.
 struct PipeWriter {
   HANDLE pipe;
-  std::vector<std::string> chunks;
+  std::string data;
   static DWORD WINAPI Run(void* context) {
     PipeWriter* writer = static_cast<PipeWriter*>(context);
     ConnectNamedPipe(writer->pipe, nullptr);
-    for (const std::string& chunk : writer->chunks) {
-      DWORD written = 0;
-      WriteFile(writer->pipe, chunk.data(), static_cast<DWORD>(chunk.size()), &written, nullptr);
+    DWORD at = 0, written = 0;
+    for (DWORD n : {3, 1, 5, 4097, 7, 1, 100000}) {
+      WriteFile(writer->pipe, writer->data.data() + at, std::min<DWORD>(n, writer->data.size() - at), &written, nullptr);
+      at += written;
       Sleep(30);
     }
     // Closes once the reader has taken everything: its next read fails.
@@ -241,16 +214,9 @@ struct PipeWriter {
 TEST_F(FileObjectTest, UnitModeWithOddShortReadsFromAPipe) {
   char name[64];
   snprintf(name, sizeof(name), "\\\\.\\pipe\\bramcot-lines-%lu", GetCurrentProcessId());
-  std::string data = Utf16(L"odd\r\nreads\n" + std::wstring(2500, L'p') + L"\nend\n");
-  PipeWriter writer;
-  writer.pipe = CreateNamedPipeA(name, PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 65536, 65536, 0, nullptr);
+  PipeWriter writer = {CreateNamedPipeA(name, PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 65536, 65536, 0,
+                                        nullptr), Utf16(L"odd\r\nreads\n" + std::wstring(2500, L'p') + L"\nend\n")};
   ASSERT_NE(INVALID_HANDLE_VALUE, writer.pipe);
-  size_t at = 0;
-  for (size_t n : {3, 1, 5, 4097, 7, 1}) {
-    writer.chunks.push_back(data.substr(at, n));
-    at += n;
-  }
-  writer.chunks.push_back(data.substr(at));
   HANDLE thread = CreateThread(nullptr, 0, PipeWriter::Run, &writer, 0, nullptr);
   ASSERT_NE(nullptr, thread);
   Sleep(20);
@@ -260,33 +226,15 @@ TEST_F(FileObjectTest, UnitModeWithOddShortReadsFromAPipe) {
   EXPECT_TRUE(SameReads({{1, "odd"}, {1, "reads"}, {1, std::string(2500, 'p')}, {1, "end"}, {0, ""}}, reads));
 }
 
-// Bytes 0x80-0xFF are Latin-1 units converted by the code page, never copied:
-// 0x8A (U+008A) has no form in either ('?'); in 932 é becomes 'e' by best
-// fit and § the double-byte 0x81 0x98.
-TEST_F(FileObject1252, HighBytesGoThroughTheCodePage) {
-  REQUIRE_ANSI_CODE_PAGE(1252u);
-  std::string path = folder.File("high.txt");
-  ASSERT_TRUE(WriteFileBytes(path, "a\x8A\xE9z\n"));
-  EXPECT_TRUE(SameReads({{1, "a?\xE9z"}, {0, ""}}, ReadFileLines(path, 0)));
-  ASSERT_TRUE(WriteFileBytes(path, Utf16(L"a\x008A\x00E9\x0160z\n")));
-  EXPECT_TRUE(SameReads({{1, "a?\xE9\x8Az"}, {0, ""}}, ReadFileLines(path, 1)));
-}
-
-TEST_F(FileObjectCp932, HighBytesGoThroughTheCodePage) {
+// The random files below check the conversion under either code page; here
+// two bytes per character fill the line's buffer with one byte of room
+// beside the terminator over and over: no growth may lose the line.
+TEST_F(FileObjectCp932, DoubleByteLinesGrowWhole) {
   REQUIRE_ANSI_CODE_PAGE(932u);
-  std::string path = folder.File("high.txt");
-  ASSERT_TRUE(WriteFileBytes(path, "a\x8A\xE9\xA7z\n"));
-  EXPECT_TRUE(SameReads({{1, "a?e\x81\x98z"}, {0, ""}}, ReadFileLines(path, 0)));
-  ASSERT_TRUE(WriteFileBytes(path, Utf16(L"a\x008A\x00E9\x00A7\x3042z\n")));
-  EXPECT_TRUE(SameReads({{1, "a?e\x81\x98\x82\xA0z"}, {0, ""}}, ReadFileLines(path, 1)));
-  // Two bytes per character fill the line's buffer with one byte of room
-  // beside the terminator over and over; no growth may lose the line.
-  std::string kana, sections;
-  for (int i = 0; i < 1000; ++i) kana += "\x82\xA0", sections += "\x81\x98";
+  std::string path = folder.File("high.txt"), kana;
+  for (int i = 0; i < 1000; ++i) kana += "\x82\xA0";
   ASSERT_TRUE(WriteFileBytes(path, Utf16(std::wstring(1000, L'\x3042') + L"\n")));
   EXPECT_TRUE(SameReads({{1, kana}, {0, ""}}, ReadFileLines(path, 1)));
-  ASSERT_TRUE(WriteFileBytes(path, std::string(1000, '\xA7')));
-  EXPECT_TRUE(SameReads({{1, sections}, {0, ""}}, ReadFileLines(path, 0)));
 }
 
 // A case is one random chunk (line feeds, carriage returns, zeros and any
@@ -322,15 +270,13 @@ TEST_F(FileObjectTest, RandomFilesReadLineByLine) {
 
 TEST_F(FileObjectTest, ExistsAndDelete) {
   std::string path = folder.File("exists.txt"), dir = folder.Path(), missing = folder.File("missing.txt");
-  std::string bare = dir.substr(0, dir.size() - 1);
   ASSERT_TRUE(WriteFileBytes(path, "x"));
   FileObject open;
   ASSERT_EQ(1, open.Open(path.c_str(), FileObject::OpenReadWrite, 0));
   const struct {
     const char* path;
     int exists;
-  } cases[] = {{path.c_str(), 1}, {dir.c_str(), 0}, {bare.c_str(), 0},
-               {missing.c_str(), 0}, {"R:\\no-such-drive.txt", 0}, {"", 0}, {nullptr, 0}};
+  } cases[] = {{path.c_str(), 1}, {dir.c_str(), 0}, {missing.c_str(), 0}, {nullptr, 0}};
   DWORD handles = OwnHandleCount();
   for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i)
     EXPECT_EQ(cases[i].exists, FileObject::Exists(cases[i].path)) << "case " << i;
@@ -372,12 +318,9 @@ TEST_F(FileObjectTest, ForEachMatch) {
     std::vector<std::string> names;  // sorted
   } cases[] = {
       {folder.File("*.inf"), -1, 1, {"one.inf", "sub.inf", "two.inf"}},
-      {folder.File("*"), -1, 1, {".", "..", "one.inf", "sub.inf", "three.pnf", "two.inf"}},
       {folder.File("*.inf"), 1, 0, {"?"}},
-      {folder.File("*.inf"), 2, 0, {"?", "?"}},
       {folder.File("*.none"), -1, 0, {}},
       {folder.File("missing\\*.inf"), -1, 0, {}},
-      {"R:\\*.inf", -1, 0, {}},
   };
   for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
     Walk walk = {{}, cases[i].stopAfter, 0};
@@ -402,16 +345,14 @@ TEST_F(FileObjectTest, ForEachMatch) {
 
 // The attempts of one CreateFolderPath call. Paths in `missing` fail with
 // ERROR_BAD_NETPATH, those in `existing` with ERROR_ALREADY_EXISTS; the rest
-// are created, by the platform when `real` is set.
+// are created.
 struct FolderAttempts {
   std::vector<std::string> paths, missing, existing;
-  bool real = false;
 };
 FolderAttempts* attempts = nullptr;
 
-BOOL WINAPI RecordFolder(LPCSTR path, LPSECURITY_ATTRIBUTES security) {
+BOOL WINAPI RecordFolder(LPCSTR path, LPSECURITY_ATTRIBUTES) {
   attempts->paths.push_back(path);
-  if (attempts->real) return CreateDirectoryA(path, security);
   auto listed = [path](const std::vector<std::string>& list) {
     return std::find(list.begin(), list.end(), path) != list.end();
   };
@@ -430,12 +371,7 @@ TEST(FileObjectFolders, AttemptsPerPathShape) {
       {"C:\\one\\two\\", 0, {}, {"C:\\one\\two\\"}, {"C:\\one", "C:\\one\\two", "C:\\one\\two\\"}, 1},
       {"C:\\one\\two\\file.txt", 1, {}, {}, {"C:\\one", "C:\\one\\two"}, 1},
       {"C:\\file.txt", 1, {}, {}, {}, 0},
-      {"C:\\one", 0, {}, {}, {"C:\\one"}, 1},
-      {"rel1\\rel2", 0, {}, {}, {"rel1", "rel1\\rel2"}, 1},
       {"\\top\\sub", 0, {}, {}, {"\\top", "\\top\\sub"}, 1},
-      {"\\\\server\\share\\dir\\sub", 0, {"\\\\server", "\\\\server\\share"}, {},
-       {"\\\\server", "\\\\server\\share", "\\\\server\\share\\dir", "\\\\server\\share\\dir\\sub"}, 1},
-      {"\\\\server\\share", 0, {"\\\\server", "\\\\server\\share"}, {}, {"\\\\server", "\\\\server\\share"}, 0},
       {"\\\\server\\share\\dir\\f.txt", 1, {"\\\\server", "\\\\server\\share"}, {},
        {"\\\\server", "\\\\server\\share", "\\\\server\\share\\dir"}, 1},
       // An earlier failure does not count; a failing last attempt does.

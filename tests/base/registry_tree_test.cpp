@@ -5,6 +5,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -109,25 +110,20 @@ TEST(RemoveTree, BadOrAbsentPaths) {
 // Printable ASCII but the backslash, blanks only inside, a few bytes above
 // 0x7F that have no case; 1 to 12 characters, now and then up to 255.
 std::string RandomKeyName(testing_support::CampaignRandom& random) {
-  static const char kHigh[] = "\xA1\xA7\xAB\xB0\xB1\xBB\xBF\xD7\xF7";
   std::string name(1 + random.Below(random.OneIn(30) ? 255 : 12), ' ');
-  for (char& c : name) {
-    c = random.OneIn(10) ? kHigh[random.Below(sizeof(kHigh) - 1)] : static_cast<char>('!' + random.Below(94));
-    if (c == '\\') c = '/';
-  }
+  for (char& c : name) c = random.OneIn(10) ? "\xA1\xA7\xB0\xBF\xD7"[random.Below(5)] : '!' + random.Below(94);
+  std::replace(name.begin(), name.end(), '\\', '/');
   if (name.size() > 2 && random.OneIn(5)) name[1 + random.Below(name.size() - 2)] = ' ';
   return name;
 }
 
-// Up to two values of random names, types and bytes.
+// Up to two values of random names, types (REG_NONE to REG_BINARY) and bytes.
 void AddRandomValues(HKEY key, testing_support::CampaignRandom& random) {
-  static const DWORD kTypes[] = {REG_SZ, REG_BINARY, REG_DWORD, REG_MULTI_SZ};
   for (unsigned n = random.Below(3); n > 0; --n) {
     std::string name = random.OneIn(4) ? "" : RandomKeyName(random), data(random.Below(20), ' ');
     for (char& c : data) c = static_cast<char>(random.Next());
-    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key, name.c_str(), 0, random.Pick(kTypes),
-                                            reinterpret_cast<const BYTE*>(data.data()),
-                                            static_cast<DWORD>(data.size())));
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key, name.c_str(), 0, random.Below(4),
+                                            reinterpret_cast<const BYTE*>(data.data()), data.size()));
   }
 }
 

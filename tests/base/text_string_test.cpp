@@ -98,35 +98,25 @@ TEST_F(TextStringTest, Operations) {
       {-1, "text", [](S s) { return s.Reset(50), 1; }, 1, "", 49},
       {16, nullptr, [](S s) { return memset(s.Buffer(), 'x', 16), s.Recount(), 1; }, 1, std::string(15, 'x'), 15},
       {10, nullptr, [](S s) { return memset(s.Buffer(), 'x', 10), s.SetLength(9); }, 1, "xxxxxxxx", 9},
-      {10, "hello", [](S s) { return s.SetLength(10); }, 0, "=", 9},
-      {10, "hello", [](S s) { return s.SetLength(0); }, 0, "=", 9},
+      {10, "hello", [](S s) { return s.SetLength(10) + s.SetLength(0); }, 0, "=", 9},
       {10, "hello", [](S s) { return s.SetLength(3); }, 1, "he", 9},
       {8, nullptr, [](S s) { return memset(s.Buffer(), 'x', 8), s.Assign("ab"), s.CharAt(2) + s.CharAt(3) +
           s.CharAt(-1); }, 0, "ab", 7},
-      {-1, "ab", [](S s) { return static_cast<int>(s.CharAt(1)); }, 'b', "=", -1},
       // Assignment
       {-1, "x", [](S s) { return s.Assign(static_cast<const char*>(nullptr)); }, 1, "", 259},
-      {-1, "x", [](S s) { return s.AssignN(nullptr, 5); }, 1, "", -1},
-      {-1, "x", [](S s) { return s.AssignWide(nullptr); }, 1, "", -1},
-      {-1, "x", [](S s) { return s.AssignWide(L""); }, 1, "", -1},
-      {-1, "x", [](S s) { return s.AssignChar(0); }, 1, "", -1},
-      {-1, nullptr, [](S s) { return s.AssignN("ab\0cd", 5); }, 1, "ab", -1},
+      {-1, "x", [](S s) { return s.AssignN(nullptr, 5) * 10 + s.Assign("y") + s.AssignWide(nullptr); }, 12, "", -1},
       {4, nullptr, [](S s) { return s.AssignN("abcdefgh", 8); }, 1, "abcdefgh", 8},
-      {20, nullptr, [](S s) { return s.AssignN("xy", 2); }, 1, "xy", 19},
       {4, nullptr, [](S s) { return s.AssignN(reinterpret_cast<const char*>(guard.Place("abc", 4)), 100); },
        1, "abc", 100},
       {-1, nullptr, [](S s) { return s.AssignWideN(reinterpret_cast<const WCHAR*>(guard.Place(L"wide", 10)), 1000); },
        1, "wide", -1},
       {3, nullptr, [](S s) { return s.AssignWideN(L"abcdef", 6); }, 1, "abcdef", 6},
       {-1, nullptr, [](S s) { return s.AssignWideN(L"abcdef", 3); }, 1, "abc", -1},
-      {-1, nullptr, [](S s) { return s.AssignWideN(L"ab\0cd", 5); }, 1, "ab", -1},
       {-1, "hello world", [](S s) { return s.Assign(s.Buffer() + 6); }, 1, "world", -1},
       {4, "abc", [](S s) { return s.AssignN(s.Buffer() + 1, 10); }, 1, "bc", 10},  // grows: the source moves
-      {-1, "self", [](S s) { return s = s, 1; }, 1, "self", -1},
       {-1, nullptr, [](S s) { return s = L"wi", s += "d", s += 'e', s += L"!", s = s.Buffer() + 1, 1; }, 1, "ide!", -1},
       {-1, nullptr, [](S s) { TextString t; t.Assign("copy"); s = t;
           return static_cast<int>(s.Buffer() != t.Buffer()); }, 1, "copy", -1},
-      {-1, "keep?", [](S s) { volatile unsigned n = 0xFFFFFFF0u; return s.AssignN("abc", n); }, 0, "", 259},
       {-1, "keep?", [](S s) { return s.AssignN("abc", 0xFFFFFFFFu); }, 0, "", 259},  // count + 1 overflows
       {-1, "keep?", [](S s) { return s.AssignWideN(L"abc", 0xFFFFFFFFu); }, 0, "", 259},
       // Appending
@@ -141,8 +131,8 @@ TEST_F(TextStringTest, Operations) {
       {5, "abcd", [](S s) { return s.AppendWide(L"e") + s.AppendWideChar(L'f'); }, 2, "abcdef", 25},
       {10, "abc", [](S s) { return s.AppendBytes("defghijk", 8); }, 1, "abcdefghijk", 19},  // doubles
       {4, "a", [](S s) { return s.AppendBytes("bcdefghij", 9); }, 1, "abcdefghij", 10},    // more than double
-      {-1, "C:\\Temp", [](S s) { return At(s, s.EnsureTrailingBackslash()); }, 0, "C:\\Temp\\", -1},
-      {-1, "C:\\Temp\\", [](S s) { return At(s, s.EnsureTrailingBackslash()); }, 0, "=", -1},
+      {-1, "C:\\Temp", [](S s) { return At(s, s.EnsureTrailingBackslash()) + At(s, s.EnsureTrailingBackslash()); },
+       0, "C:\\Temp\\", -1},
       {-1, "", [](S s) { return At(s, s.EnsureTrailingBackslash()); }, 0, "", -1},
       // Formatting: the exact fit is terminated (also over 'Z' bytes), one
       // more character takes one step of 260; past 3 MiB is refused.
@@ -151,52 +141,36 @@ TEST_F(TextStringTest, Operations) {
       {-1, "old", [](S s) { return s.Format(nullptr); }, 0, "", -1},
       {11, nullptr, [](S s) { return memset(s.Buffer(), 'Z', 11), s.Format("%s", "0123456789"); }, 1, "0123456789", 10},
       {11, nullptr, [](S s) { return s.Format("%s", "0123456789A"); }, 1, "0123456789A", 270},
-      {-1, nullptr, [](S s) { return memset(s.Buffer(), 'Z', 260), s.Format("%0259d", 0); },
-       1, std::string(259, '0'), 259},
-      {2000, nullptr, [](S s) { return memset(s.Buffer(), 'Z', 2000), s.Format("%01999d", 0); },
-       1, std::string(1999, '0'), 1999},
       {-1, "old", [](S s) { return s.Format("%*s", 3145739, ""); }, 1, std::string(3145739, ' '), 3145739},
       {-1, "old", [](S s) { return s.Format("%*s", 3145740, ""); }, 0, "", 259},
       {-1, "old", [](S s) { return s.Format("%*s", 64 << 20, "x") + s.Format("%d", 7); }, 1, "7", 259},
       // Growth leaves zeros behind the text, also where the old bytes were
-      // 'Z': 260 -> 520 (too small) -> 780, and 2000 past the outputs
-      // formatted on the stack: 260 -> ... -> 2080.
+      // 'Z': 260 -> 520 (too small) -> 780.
       {-1, nullptr, [](S s) { return ZerosBehindFormat(s, 600); }, 0, std::string(600, '0'), 779},
-      {-1, nullptr, [](S s) { return ZerosBehindFormat(s, 2000); }, 0, std::string(2000, '0'), 2079},
       // Comparison and search
-      {-1, "abc", [](S s) { return s.Compare("abc"); }, 0, "=", -1},
       {-1, "abc", [](S s) { return s.Compare("abd"); }, -1, "=", -1},
       {-1, "abc", [](S s) { return s.Compare("ab"); }, 1, "=", -1},
       {-1, "abc", [](S s) { return s.Compare("ABC"); }, 1, "=", -1},
       {-1, "abc", [](S s) { return s.Compare(nullptr); }, 1, "=", -1},
-      {-1, "", [](S s) { return s.Compare(nullptr); }, 0, "=", -1},
       {-1, "abc", [](S s) { return s.CompareN("abX", 2); }, 0, "=", -1},
       {-1, "abc", [](S s) { return s.CompareN("abz", 3); }, -1, "=", -1},
-      {-1, "abc", [](S s) { return s.CompareN("zzz", 0); }, 0, "=", -1},
       {-1, "abc", [](S s) { TextString t; t.Assign("abd"); return s.Differs(t) * 2 + s.Differs(s); }, 2, "=", -1},
       {-1, "hello world", [](S s) { return s.Find("o w"); }, 4, "=", -1},
       {-1, "hello world", [](S s) { return s.Find("worlds") + s.Find("O") + s.Find(nullptr); }, -3, "=", -1},
-      {-1, "hello", [](S s) { return s.Find(""); }, 0, "=", -1},
       {-1, "hello world", [](S s) { return At(s, s.FindAt("world")) * 10 + At(s, s.FindAt("x")); }, 59, "=", -1},
       {-1, "ROOT\\x;usb\\vid_14aa&pid_0161;uSB\\vid_14AA&pid_0160&REV",
           [](S s) { return s.FindNoCase("USB\\VID_14aa&PID_0160"); }, 29, "=", -1},
-      {-1, "usb\\vid_14aa&pid_0161", [](S s) { return s.FindNoCase("USB\\VID_14AA&PID_0162") + s.FindNoCase(nullptr); },
-       -2, "=", -1},
-      {-1, "abcUS", [](S s) { return s.FindNoCase("usb"); }, -1, "=", -1},  // the text ends inside the pattern
+      {-1, "abcUS", [](S s) { return s.FindNoCase("usb") + s.FindNoCase(nullptr); }, -2, "=", -1},  // ends inside
       {-1, "x", [](S s) { return s.FindNoCase(""); }, 0, "=", -1},
-      {-1, "", [](S s) { return s.FindNoCase("") + s.FindNoCase("a"); }, -2, "=", -1},
       {-1, "C:\\Temp\\x", [](S s) { return s.FindChar('\\', 2) * 10 + s.FindChar('\\', 3); }, 27, "=", -1},
-      {-1, "C:\\Temp\\x", [](S s) { return s.FindChar('x', 8); }, 8, "=", -1},
       {-1, "C:\\Temp\\x", [](S s) { return s.FindChar('x', 9) + s.FindChar('x', 10) + s.FindChar('C', -1) +
           s.FindChar(0, 0) + s.FindChar('q', 0); }, -5, "=", -1},
       {-1, "C:\\Temp\\x", [](S s) { return s.FindLastChar('\\') * 10 + s.FindLastChar('q') + s.FindLastChar(0); },
        68, "=", -1},
       {-1, "C:\\Temp\\x", [](S s) { return At(s, s.FindCharNoCase('t')) * 10 + At(s, s.FindCharNoCase('c')); },
        30, "=", -1},
-      {-1, "C:\\Temp\\x", [](S s) { return At(s, s.FindCharNoCase('q')) + At(s, s.FindCharNoCase(0)); }, -2, "=", -1},
       {-1, "copy", [](S s) { char d[8]; WCHAR w[8]; return At(s, s.CopyTo(d)) + strcmp(d, "copy") +
           (s.ToWide(w) != w) + wcscmp(w, L"copy") + wcscmp(s.ToWide(nullptr), L"copy"); }, 0, "=", -1},
-      {-1, "", [](S s) { return wcscmp(s.ToWide(nullptr), L""); }, 0, "", -1},
       // Editing in place
       {-1, "abcdef", [](S s) { return At(s, s.Truncate(1000)) + At(s, s.Truncate(6)); }, 0, "=", -1},
       {-1, "abcdef", [](S s) { return At(s, s.Truncate(3)); }, 0, "abc", -1},
@@ -210,10 +184,8 @@ TEST_F(TextStringTest, Operations) {
        0, "C:\\Windows\\inf\\oem12.pnf", 259},
       {-1, "a.inf.inf-b.inf", [](S s) { return At(s, s.ReplaceAll(".inf", ".x")); }, 0, "a.x.x-b.x", 253},
       {-1, "a-b", [](S s) { return At(s, s.ReplaceAll("-", "+++")); }, 0, "a+++b", 261},
-      {-1, "aabb", [](S s) { return At(s, s.ReplaceAll("ab", "")); }, 0, "", 255},
       {-1, "xxaaabbbyy", [](S s) { return At(s, s.ReplaceAll("ab", "c")); }, 0, "xxaacbbyy", -1},
       {-1, "xxaaabbbyy", [](S s) { return At(s, s.ReplaceAll("ab", nullptr)); }, 0, "xxyy", -1},
-      {-1, "oem12.pnf", [](S s) { return At(s, s.ReplaceAll(".inf", ".pnf")); }, 0, "=", 259},
       {-1, "abc", [](S s) { return At(s, s.ReplaceAll("", "x")) + At(s, s.ReplaceAll(nullptr, "x")); }, 0, "=", -1},
       {-1, "abc", [](S s) { return At(s, s.ReplaceAll("b", "bb")) + At(s, s.ReplaceAll("b", "b")); }, -2, "=", -1},
       // Without a buffer: nothing is read or written, every store takes a
@@ -229,14 +201,8 @@ TEST_F(TextStringTest, Operations) {
       {kBufferless, nullptr, [](S s) { WCHAR w[4]; return At(s, s.FindAt("a")) + At(s, s.FindCharNoCase('a')) +
           At(s, s.Truncate(0)) + At(s, s.ReplaceAll("a", "b")) + At(s, s.Tokenize(1, ",")) +
           At(s, s.ToWide(nullptr)) + At(s, s.ToWide(w)) + At(s, s.EnsureTrailingBackslash()); }, -8, "<null>", -1},
-      {kBufferless, nullptr, [](S s) { TextString t; t.Assign("x"); return t.Differs(s) * 10 + t.Assign(s) +
-          t.Length(); }, 11, "<null>", -1},
       {kBufferless, nullptr, [](S s) { return s.Append("ab"); }, 1, "ab", 259},
-      {kBufferless, nullptr, [](S s) { return s.AppendChar('c'); }, 1, "c", -1},
-      {kBufferless, nullptr, [](S s) { return s.AppendWide(L"w"); }, 1, "w", -1},
       {kBufferless, nullptr, [](S s) { return s.Assign("abc"); }, 1, "abc", 3},
-      {kBufferless, nullptr, [](S s) { return s.Assign(static_cast<const char*>(nullptr)); }, 1, "", -1},
-      {kBufferless, nullptr, [](S s) { return s.AssignWide(L"wide"); }, 1, "wide", -1},
       {kBufferless, nullptr, [](S s) { return s.Format("%d", 42); }, 1, "42", -1},
       {kBufferless, nullptr, [](S s) { return s.Reset(8), 1; }, 1, "", 7},
   };
@@ -262,20 +228,14 @@ void ExpectPlainLoop(unsigned start, unsigned length, const std::string& output,
   ASSERT_TRUE((expected.first ? output : "") == Text(s));
 }
 
-// Outputs one before, at and one past each 260-byte step, from small starts
-// and from starts and lengths around the 3 MiB ceiling.
+// Outputs that fill each 260-byte step exactly and by one more, from small
+// starts and from starts and lengths around the 3 MiB ceiling.
 TEST_F(TextStringTest, FormatEndsWhereThePlainLoopEnds) {
   std::vector<std::pair<unsigned, long long>> cases;
-  for (unsigned start : {1u, 2u, 7u, 100u, 259u, 260u, 261u, 1000u})
-    for (int step = 0; step <= 4; ++step)
-      for (int delta = -2; delta <= 2; ++delta) cases.push_back({start, start + 260ll * step + delta - 1});
-  for (unsigned start : {kCeiling - 521, kCeiling - 520, kCeiling - 261, kCeiling - 260, kCeiling - 259,
-                         kCeiling - 1, kCeiling, kCeiling + 1, kCeiling + 300})
-    for (int offset : {-1, 0, 1, 259, 260, 261, 519, 520, 521, 780})
-      cases.push_back({start, static_cast<long long>(start) + offset - 1});
-  for (unsigned length : {3145479u, 3145480u, 3145481u, 3145739u, 3145740u}) cases.push_back({260, length});
+  for (unsigned start : {1u, 260u, 1000u, kCeiling - 260, kCeiling - 1, kCeiling, kCeiling + 1})
+    for (int offset : {0, 1, 260, 261, 520, 521}) cases.push_back({start, static_cast<long long>(start) + offset - 1});
+  for (unsigned length : {3145739u, 3145740u}) cases.push_back({260, length});
   for (size_t i = 0; i < cases.size(); ++i) {
-    if (cases[i].second < 0) continue;
     SCOPED_TRACE(testing::Message() << "case " << i << ": start " << cases[i].first << " length " << cases[i].second);
     unsigned length = static_cast<unsigned>(cases[i].second);
     std::string output(length, 'f');
@@ -285,28 +245,23 @@ TEST_F(TextStringTest, FormatEndsWhereThePlainLoopEnds) {
   }
 }
 
+// A negative width pads on the right, as printf's "*" takes it.
+std::string Padded(const std::string& piece, int width) {
+  std::string padding(std::max(0, abs(width) - static_cast<int>(piece.size())), ' ');
+  return width < 0 ? piece + padding : padding + piece;
+}
+
 // Literal format text: printable ASCII, "%%" now and then.
 void AddLiteral(testing_support::CampaignRandom& random, std::string* format, std::string* output) {
   for (unsigned n = random.Below(8); n > 0; --n) {
-    if (random.OneIn(6)) {
-      *format += "%%";
-      *output += '%';
-    } else {
-      char c = static_cast<char>(' ' + random.Below(95));
-      if (c == '%') c = '+';
-      *format += c;
-      *output += c;
-    }
+    char c = random.OneIn(6) ? '%' : static_cast<char>('&' + random.Below(89));  // '&' to '~'
+    *format += c == '%' ? "%%" : std::string(1, c);
+    *output += c;
   }
 }
 
-std::string Padded(const std::string& piece, int width, bool left) {
-  std::string padding(std::max(0, width - static_cast<int>(piece.size())), ' ');
-  return left ? piece + padding : padding + piece;
-}
-
-// A case is one format of literal text and three "%*.*s" or "%-*.*s"
-// conversions of random texts (most short, some of a few hundred KB, a few
+// A case is one format of literal text and three "%*.*s" conversions
+// (right or, by a negative width, left-justified) of random texts (most short, some of a few hundred KB, a few
 // near 3 MiB), the last width stretched so that the output ends at, one
 // before or one past a 260-byte step from a random start capacity.
 TEST_F(TextStringTest, RandomFormatsAroundTheSteps) {
@@ -315,9 +270,8 @@ TEST_F(TextStringTest, RandomFormatsAroundTheSteps) {
   testing_support::CampaignRandom random(kSeed);
   for (int i = 0; i < 10000; ++i) {
     unsigned start = random.OneIn(2) ? random.Pick(kStarts) : 1 + random.Below(5000);
-    std::string format, output, texts[3], pieces[3];
+    std::string format, output, texts[3], pieces[3], tail;
     int widths[3], precisions[3];
-    bool left[3];
     for (int k = 0; k < 3; ++k) {
       AddLiteral(random, &format, &output);
       size_t length = random.OneIn(50) ? random.Below(300000) : random.Below(300);
@@ -327,18 +281,18 @@ TEST_F(TextStringTest, RandomFormatsAroundTheSteps) {
       precisions[k] = static_cast<int>(random.OneIn(3) ? random.Below(length + 1) : length + random.Below(9));
       pieces[k] = texts[k].substr(0, precisions[k]);
       widths[k] = random.OneIn(3) ? 0 : std::max(0, static_cast<int>(pieces[k].size() + random.Below(24)) - 4);
-      left[k] = random.OneIn(2);
-      format += left[k] ? "%-*.*s" : "%*.*s";
-      if (k < 2) output += Padded(pieces[k], widths[k], left[k]);
+      // A left-justified conversion is given as a negative width.
+      if (random.OneIn(2)) widths[k] = -widths[k];
+      format += "%*.*s";
+      if (k < 2) output += Padded(pieces[k], widths[k]);
     }
-    std::string tail;
     AddLiteral(random, &format, &tail);
     // Stretch the last conversion's width to end near a step boundary.
-    long long shortest = output.size() + std::max<size_t>(pieces[2].size(), widths[2]) + tail.size();
+    long long shortest = output.size() + std::max<size_t>(pieces[2].size(), abs(widths[2])) + tail.size();
     long long target = start - 1 + 260 * ((std::max(shortest - start + 1, 0ll) + 259) / 260) + random.Below(4) - 2;
     if (target < shortest) target += 260;
-    widths[2] = static_cast<int>(target - output.size() - tail.size());
-    output += Padded(pieces[2], widths[2], left[2]) + tail;
+    widths[2] = (widths[2] < 0 ? -1 : 1) * static_cast<int>(target - output.size() - tail.size());
+    output += Padded(pieces[2], widths[2]) + tail;
     ASSERT_EQ(static_cast<size_t>(target), output.size());
 
     SCOPED_TRACE(testing::Message() << "format \"" << format << "\", output of " << output.size()
@@ -388,23 +342,10 @@ TEST_F(TextString1252, HighBytesAreSingleCharacters) {
       {-1, "C:\\\x95\x5C\\x", [](S s) { return s.FindChar('\\', 3) * 10 + s.FindLastChar('\\'); }, 45, "=", -1},
       {-1, "C:\\\x95\x5C", [](S s) { return At(s, s.EnsureTrailingBackslash()); }, 0, "=", -1},
       {-1, "\xB1", [](S s) { return s.Compare("\x82\xA0"); }, 1, "=", -1},
-      {-1,
-       "une \xC9"
-       "COLE",
-       [](S s) {
-         return s.FindNoCase(
-                    "\xE9"
-                    "cole") *
-                    10 +
-                At(s, s.FindCharNoCase('\xE9'));
-       },
+      {-1, "une \xC9" "COLE", [](S s) { return s.FindNoCase("\xE9" "cole") * 10 + At(s, s.FindCharNoCase('\xE9')); },
        44, "=", -1},
-      {-1, nullptr,
-       [](S s) {
-         WCHAR w[16];
-         return s.AssignWide(L"caf\x00E9 \x20AC") + !wcscmp(L"caf\x00E9 \x20AC", s.ToWide(w));
-       },
-       2, "caf\xE9 \x80", -1},
+      {-1, nullptr, [](S s) { WCHAR w[16]; return s.AssignWide(L"caf\x00E9 \x20AC") +
+          !wcscmp(L"caf\x00E9 \x20AC", s.ToWide(w)); }, 2, "caf\xE9 \x80", -1},
   };
   STEPS(steps);
 }
@@ -415,33 +356,22 @@ TEST_F(TextString1252, HighBytesAreSingleCharacters) {
 TEST_F(TextStringCp932, DoubleByteCharactersStayWhole) {
   REQUIRE_ANSI_CODE_PAGE(932u);
   const Step steps[] = {
-      {-1, "C:\\" HYO "\\x",
-       [](S s) { return s.FindChar('\\', 0) * 100 + s.FindChar('\\', 4) * 10 + s.FindLastChar('\\'); }, 255, "=", -1},
-      {-1, HYO,
-       [](S s) {
-         return s.FindChar('\\', 0) + s.FindLastChar('\\') + s.Find("\\") + s.FindNoCase("\\") +
-                At(s, s.FindCharNoCase('\\'));
-       },
-       -5, "=", -1},
-      {-1, HYO "\\x",
-       [](S s) { return s.Find("\\x") * 100 + s.FindNoCase("\\X") * 10 + At(s, s.FindCharNoCase('\\')); }, 222, "=",
-       -1},
-      {-1, "C:\\" HYO, [](S s) { return At(s, s.EnsureTrailingBackslash()) + At(s, s.EnsureTrailingBackslash()); }, 0,
-       "C:\\" HYO "\\", -1},
+      {-1, "C:\\" HYO "\\x", [](S s) { return s.FindChar('\\', 0) * 100 + s.FindChar('\\', 4) * 10 +
+          s.FindLastChar('\\'); }, 255, "=", -1},
+      {-1, HYO, [](S s) { return s.FindChar('\\', 0) + s.FindLastChar('\\') + s.Find("\\") + s.FindNoCase("\\") +
+          At(s, s.FindCharNoCase('\\')); }, -5, "=", -1},
+      {-1, HYO "\\x", [](S s) { return s.Find("\\x") * 100 + s.FindNoCase("\\X") * 10 +
+          At(s, s.FindCharNoCase('\\')); }, 222, "=", -1},
+      {-1, "C:\\" HYO, [](S s) { return At(s, s.EnsureTrailingBackslash()) + At(s, s.EnsureTrailingBackslash()); },
+       0, "C:\\" HYO "\\", -1},
       {-1, HYO "\\x", [](S s) { return At(s, s.ReplaceAll("\\", "/")); }, 0, HYO "/x", -1},
       {-1, "\xB1", [](S s) { return s.Compare(KANA_A); }, -1, "=", -1},
       {-1, KANA_A "x", [](S s) { return s.CompareN(KANA_A "y", 2) * 10 + s.CompareN(KANA_A "y", 3); }, -1, "=", -1},
       {-1, KANA_A "x", [](S s) { return s.CompareN("\x82\xA1", 1); }, 0, "=", -1},  // cut: the lead byte alone
       {4, nullptr, [](S s) { return s.AssignWide(L"\x3042\x3042\x3042"); }, 1, KANA_A KANA_A KANA_A, -1},
-      // One byte of room beside the terminator: the two bytes of あ must
-      // still go in.
-      {6, "abcd",
-       [](S s) {
-         WCHAR w[16];
-         return s.AppendWideChar(0x3042) + s.AppendWide(L"\x3042\x3042") +
-                !wcscmp(L"abcd\x3042\x3042\x3042", s.ToWide(w));
-       },
-       3, "abcd" KANA_A KANA_A KANA_A, -1},
+      // One byte of room beside the terminator: the two bytes of あ must still go in.
+      {6, "abcd", [](S s) { WCHAR w[16]; return s.AppendWideChar(0x3042) + s.AppendWide(L"\x3042\x3042") +
+          !wcscmp(L"abcd\x3042\x3042\x3042", s.ToWide(w)); }, 3, "abcd" KANA_A KANA_A KANA_A, -1},
   };
   STEPS(steps);
   TextString s;

@@ -11,8 +11,10 @@ namespace {
 
 int ReturnArgSum(INT_PTR a, INT_PTR b) { return static_cast<int>(a + b); }
 
+// Bounded, so that a stop that fails to end the routine shows as a wrong
+// exit value rather than a hang.
 int WaitOnEvent(INT_PTR event, INT_PTR) {
-  WaitForSingleObject(reinterpret_cast<HANDLE>(event), INFINITE);
+  WaitForSingleObject(reinterpret_cast<HANDLE>(event), 10000);
   return 7;
 }
 
@@ -67,18 +69,30 @@ TEST(WorkerThread, StartEndStopAndRestart) {
 }
 
 // Stop and the routine's own end race; the thread handle must be closed once
-// and nothing may hang or leak.
-TEST(WorkerThread, StopRacingTheEndNeverDoubleClosesOrHangs) {
-  HANDLE sentinel = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  DWORD before = HandleCount(), start = GetTickCount();
+// and nothing may hang or leak. The rounds run on a thread of their own: a
+// start or stop that never returns fails after two minutes instead of
+// holding up the whole program.
+DWORD WINAPI RaceRounds(void* failures) {
   for (int i = 0; i < 3000; ++i) {
     WorkerThread worker;
-    ASSERT_EQ(1, worker.Start(ReturnArgSum, i, 0));
+    *static_cast<int*>(failures) += worker.Start(ReturnArgSum, i, 0) != 1;
     if (i % 3 == 1) Sleep(0);
     worker.Stop();
-    ASSERT_FALSE(worker.Running());
+    *static_cast<int*>(failures) += worker.Running();
   }
-  EXPECT_LT(GetTickCount() - start, 120000u);
+  return 0;
+}
+
+TEST(WorkerThread, StopRacingTheEndNeverDoubleClosesOrHangs) {
+  HANDLE sentinel = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  DWORD before = HandleCount();
+  static int failures = 0;  // static: the thread may outlive a failed test
+  HANDLE rounds = CreateThread(nullptr, 0, RaceRounds, &failures, 0, nullptr);
+  ASSERT_NE(nullptr, rounds);
+  DWORD waited = WaitForSingleObject(rounds, 120000);
+  CloseHandle(rounds);
+  ASSERT_EQ(WAIT_OBJECT_0, waited) << "a start or stop still runs after two minutes";
+  EXPECT_EQ(0, failures) << "failed starts, or workers still running after Stop";
   EXPECT_EQ(before, HandleCount(before)) << "a handle leaked";
   // A second close of a recycled handle value would have hit handles like this one.
   EXPECT_TRUE(SetEvent(sentinel));
@@ -91,10 +105,12 @@ int SendTextLength(INT_PTR window, INT_PTR) {
   return static_cast<int>(SendMessageA(reinterpret_cast<HWND>(window), WM_GETTEXTLENGTH, 0, 0));
 }
 
-int PostQuitThenWait(INT_PTR thread, INT_PTR event) {
+// Ends on its own after 10 s, so a WaitDone deaf to WM_QUIT fails instead
+// of hanging.
+int PostQuitThenWait(INT_PTR thread, INT_PTR) {
   Sleep(50);
   PostThreadMessageA(static_cast<DWORD>(thread), WM_QUIT, 5, 0);
-  WaitForSingleObject(reinterpret_cast<HANDLE>(event), INFINITE);
+  Sleep(10000);
   return 1;
 }
 
@@ -103,19 +119,17 @@ TEST(WaitableHandle, WaitDoneKeepsWindowsResponsiveAndQuitEndsIt) {
   ASSERT_NE(nullptr, window);
   WorkerThread sender;
   ASSERT_EQ(1, sender.Start(SendTextLength, reinterpret_cast<INT_PTR>(window), 0));
-  EXPECT_EQ(1, sender.WaitDone(0));
+  EXPECT_EQ(1, sender.WaitDone(10000)) << "no messages dispatched while waiting";
   EXPECT_EQ(6, sender.ExitValue());
 
   // A WM_QUIT during the wait ends it with 0 and stays queued.
-  HANDLE never = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   WorkerThread quitter;
-  ASSERT_EQ(1, quitter.Start(PostQuitThenWait, GetCurrentThreadId(), reinterpret_cast<INT_PTR>(never)));
+  ASSERT_EQ(1, quitter.Start(PostQuitThenWait, GetCurrentThreadId(), 0));
   EXPECT_EQ(0, quitter.WaitDone(0));
   MSG message;
   ASSERT_TRUE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_EQ(5u, message.wParam);
   quitter.Stop();
-  CloseHandle(never);
   DestroyWindow(window);
 }
 

@@ -18,24 +18,19 @@ using testing_support::CampaignRandom;
 // words), and a service-pack text over all 128 bytes, terminated or not,
 // with garbage behind its terminator and now and then a service-pack name.
 OsVersionData RandomVersion(CampaignRandom& random) {
-  static const DWORD kPlatforms[] = {VER_PLATFORM_WIN32s, VER_PLATFORM_WIN32_WINDOWS, VER_PLATFORM_WIN32_NT, 3};
   static const DWORD kMajors[] = {3, 4, 5, 6, 0x10004, 0x10005};
   static const DWORD kMinors[] = {0, 1, 2, 10, 51, 90, 0x10000, 0x10001};
   static const char* const kPacks[] = {"Service Pack 1", "Service Pack 2", "Service Pack 1a", "Service Pack "};
-  static const char kLetters[] = " ABCSPack12v";
   OsVersionData v;
-  v.platformId = random.OneIn(10) ? random.Next() : random.Pick(kPlatforms);
+  v.platformId = random.OneIn(10) ? random.Next() : random.Below(4);
   v.major = random.OneIn(10) ? random.Next() : random.Pick(kMajors);
   v.minor = random.OneIn(10) ? random.Next() : random.Pick(kMinors);
   v.build = random.Next();
-  size_t length = random.OneIn(4) ? sizeof(v.servicePack) : random.Below(sizeof(v.servicePack));
-  for (char& c : v.servicePack) c = random.OneIn(2) ? kLetters[random.Below(sizeof(kLetters) - 1)] : 'S';
-  if (length < sizeof(v.servicePack)) v.servicePack[length] = 0;
-  if (random.OneIn(2)) {
-    const char* pack = random.Pick(kPacks);
-    size_t at = random.OneIn(2) ? 0 : random.Below(sizeof(v.servicePack));
-    memcpy(v.servicePack + at, pack, std::min(strlen(pack), sizeof(v.servicePack) - at));
-  }
+  for (char& c : v.servicePack) c = " ABCSPack12v"[random.Below(12)];
+  if (!random.OneIn(4)) v.servicePack[random.Below(sizeof(v.servicePack))] = 0;
+  const char* pack = random.Pick(kPacks);
+  size_t at = random.OneIn(2) ? 0 : random.Below(sizeof(v.servicePack));
+  if (random.OneIn(2)) memcpy(v.servicePack + at, pack, std::min(strlen(pack), sizeof(v.servicePack) - at));
   return v;
 }
 

@@ -84,7 +84,6 @@ TEST(SystemInformation, MalformedRegistryValues) {
   } cases[] = {
       {kProduct, "ProductType", REG_BINARY, "WinNT", 5},  // loses its last byte: "WinN"
       {kProduct, "ProductType", REG_SZ, big.c_str(), static_cast<DWORD>(big.size() + 1)},
-      {kMedia, "Ident", REG_BINARY, "5", 1},
       {kMedia, "Ident", REG_SZ, big.c_str(), static_cast<DWORD>(big.size() + 1)},
       {kMedia, "Ident", REG_SZ, "9999999999999999999.1", 22},
   };
