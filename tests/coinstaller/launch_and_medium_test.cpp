@@ -37,8 +37,7 @@ TEST(RunAndWait, StartsWaitsAndDeliversTheExitCode) {
     DWORD code;
     bool direct;  // CreateProcessA: the parameters are the whole command line
   } cases[] = {
-      {"shell_a.exe", "exit=7 alpha", 0, true, 7, false}, {"shell_b.exe", "exit=0", 1, true, 0, false},
-      {"direct_a.EXE", "exit=9 alpha beta", 0, true, 9, true}, {"direct_b.Exe", "exit=300", 1, true, 300, true},
+      {"shell_a.exe", "exit=7 alpha", 0, true, 7, false}, {"direct_b.Exe", "exit=300 beta", 1, true, 300, true},
       {"direct_c", "exit=5", 0, false, 0, true},
   };
   for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
@@ -116,9 +115,8 @@ TEST(InstallMedium, FirstCdRomDriveWithTheMarkerFileFromBToZ) {
     char expected;
     bool everyBit;  // the drive mask has bits past Z:
   } cases[] = {
-      {"DF", 'D', false}, {"F", 'F', false},  {"EF", 'E', false}, {"GH", ' ', false}, {"GHF", 'F', false},
-      {"A", ' ', false},  {"", ' ', false},   {"dF", 'F', false},
-      {"AF", 'F', true}, {"", ' ', true},
+      {"DF", 'D', false}, {"EF", 'E', false}, {"GHF", 'F', false}, {"A", ' ', false}, {"dF", 'F', false},
+      {"AF", 'F', true},
   };
   for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
     const auto& c = cases[i];
