@@ -44,15 +44,10 @@ bool FakeFolder::Run(const std::string& program, const std::string& arguments,
   const std::string overrides = settings + "\\DllOverrides";
   for (const std::string& fake : fakes)
     RegSetKeyValueA(HKEY_CURRENT_USER, overrides.c_str(), fake.c_str(), REG_SZ, "native", 7);
-  struct Cleanup {
-    const std::string& key;
-    ~Cleanup() {
-      RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str());
-      RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
-    }
-  } cleanup{settings};
-
-  return RunProgram("\"" + File(program) + "\" " + arguments, timeoutMs, exitCode, &block[0], Path().c_str());
+  bool ended = RunProgram("\"" + File(program) + "\" " + arguments, timeoutMs, exitCode, &block[0], Path().c_str());
+  RegDeleteTreeA(HKEY_CURRENT_USER, settings.c_str());
+  RegDeleteKeyA(HKEY_CURRENT_USER, settings.c_str());
+  return ended;
 }
 
 std::vector<std::string> FakeFolder::LogLines() const { return ReadLines(LogPath()); }
