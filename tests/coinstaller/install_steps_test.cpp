@@ -344,6 +344,7 @@ TEST(SameDayPackage, PerFileDecisions) {
   } cases[] = {
       {3, "oem1.inf", family3, 2026, 12, 7, 0, true},
       {3, "oem2.inf", family3, 2026, 12, 6, 0, false},
+      {3, "oem2.inf", family3, 2026, 11, 7, 0, false},
       {3, "oem2.inf", family3, 2025, 12, 7, 0, false},
       {3, "oem3.inf", "USB\\VID_14AA&PID_0620\n", 2026, 12, 7, 0, false},
       {3, "oem4.inf", Utf16(family3), 2026, 12, 7, 0, true},
@@ -355,13 +356,12 @@ TEST(SameDayPackage, PerFileDecisions) {
       {0, "oem11.inf", "%D%=I,USB\\VID_14AA&PID_0221\r\n", 2026, 12, 7, 0, false},
       {0, "oem11.inf", "%D%=I,USB\\VID_14AA&PID_022\r\n", 2026, 12, 7, 0, false},
   };
-  ScratchFolder folder;
   sameDayClock = FakeClock;
   for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
     const auto& c = cases[i];
     SCOPED_TRACE(testing::Message() << "case " << i << " " << c.name);
-    std::string inf = folder.File(c.name), pnf = inf;
-    pnf.replace(pnf.size() - 3, 1, c.name[0] == 'o' ? "p" : "P");
+    ScratchFolder folder;
+    const std::string inf = folder.File(c.name), pnf = inf.substr(0, inf.size() - 3) + (c.name[0] == 'o' ? "pnf" : "PNF");
     if (c.attributes) CreateDirectoryA(inf.c_str(), nullptr);
     ASSERT_TRUE(c.attributes || WriteFileBytes(inf, c.content));
     SetFileAttributesA(inf.c_str(), c.attributes | FILE_ATTRIBUTE_READONLY);
@@ -377,10 +377,6 @@ TEST(SameDayPackage, PerFileDecisions) {
     EXPECT_EQ(!c.deleted, RemoveIfSameDayPackage(&entry, &walk));
     EXPECT_EQ(!c.deleted, Exists(inf));
     EXPECT_EQ(!c.deleted || c.name[0] == 'O', Exists(pnf));
-    SetFileAttributesA(inf.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(inf.c_str());
-    RemoveDirectoryA(inf.c_str());
-    DeleteFileA(pnf.c_str());
   }
   sameDayClock = ::GetLocalTime;
 }
