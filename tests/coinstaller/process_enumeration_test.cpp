@@ -114,6 +114,7 @@ TEST(ProcessStatusWalk, GrowsNamesTasksAndStops) {
       {longName, 1, 0, true, 0, false, 1, "PU", {4096}},  // cut to the 260-byte room
       {"C:\\WINNT\\system32\\ntvdm.exe", 1, 0, true, 0, false, 1, "PTTU", {4096}},
       {"C:\\WINNT\\SYSTEM32\\NTVDM.EXE", 1, 0, true, 0, false, 1, "PTTU", {4096}},
+      {"ntvdm.exe", 1, 0, true, 0, false, 1, "PTTU", {4096}},  // the name alone
       {"tvdm.exe", 1, 0, true, 0, false, 1, "PU", {4096}},
       {"C:\\WINNT\\system32\\ntvdm.exe.old", 1, 0, true, 0, false, 1, "PU", {4096}},
       {"C:\\WINNT\\system32\\ntvdm.exe", 1, kSkipDosTasks, true, 0, false, 1, "PU", {4096}},
