@@ -109,6 +109,7 @@ TEST_F(InstallFunctionTest, EachStepStartsWhatItMust) {
       {DIF_INSTALLDEVICE, k0160, "4.09.00.0903", kPlain, 0, {}, false},
       {kEnd, "USB\\VID_14AA&PID_0620&REV_0100", nullptr, kPlain, 0,
        {"E:\\_exec\\Tollet.exe|-d 620|E:\\|-", "E:\\_exec\\VaskDT620.exe||E:\\|-"}, false},
+      {kEnd, "USB\\VID_14AA&PID_0221", nullptr, kPlain, 0, {t220, v220}, false},
       {kEnd, "USB\\VID_14AA&PID_0226", nullptr, kPlain, 0, {t220, v220}, false},
       {kEnd, k0160, nullptr, kPlain, 0, {"E:\\_exec\\VaskDT2831.exe||E:\\|-"}, false},
       {kEnd, "USB\\VID_14AA&PID_0225", nullptr, kPlain, 0, {}, false},
