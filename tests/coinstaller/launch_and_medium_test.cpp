@@ -99,7 +99,7 @@ TEST(InstallMedium, FirstCdRomDriveWithTheMarkerFileFromBToZ) {
     char expected;
     bool everyBit;  // the drive mask has bits past Z:
   } cases[] = {
-      {"DF", 'D', false}, {"EF", 'E', false}, {"GHF", 'F', false}, {"A", ' ', false}, {"dF", 'F', false},
+      {"DF", 'D', false}, {"EF", 'E', false}, {"GH", ' ', false}, {"GHF", 'F', false}, {"A", ' ', false}, {"dF", 'F', false},
       {"AF", 'F', true},
   };
   for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
