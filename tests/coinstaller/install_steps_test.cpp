@@ -353,7 +353,9 @@ TEST(SameDayPackage, PerFileDecisions) {
       {3, "OEM7.INF", family3, 2026, 12, 7, 0, true},  // its OEM7.PNF stays
       {4, "oem10.inf", family3, 2026, 12, 7, 0, false},  // a family that does not exist
       // Family 0's IDs differ only in their last character.
+      {0, "oem11.inf", "%D%=I,USB\\VID_14AA&PID_022A\r\n", 2026, 12, 7, 0, true},
       {0, "oem11.inf", "%D%=I,usb\\vid_14aa&pid_0220&mi_00\r\n", 2026, 12, 7, 0, true},
+      {0, "oem11.inf", "x USB\\Vid_14aa&Pid_0222\r\n", 2026, 12, 7, 0, true},
       {0, "oem11.inf", "%D%=I,USB\\VID_14AA&PID_0221\r\n", 2026, 12, 7, 0, false},
       {0, "oem11.inf", "%D%=I,USB\\VID_14AA&PID_022\r\n", 2026, 12, 7, 0, false},
   };
