@@ -93,7 +93,7 @@ ProcessStatusApi StatusApi(bool withTasks) {
 const DWORD kUnused = 0x7FF00001;
 
 // This process (named by the fake), then `others` ids no process has (-1:
-// the id query fails; -2: no ids at all). In `shape`, P is this process's report, T a task (the
+// the id query fails). In `shape`, P is this process's report, T a task (the
 // first, then the second), U the other ids' reports.
 TEST(ProcessStatusWalk, GrowsNamesTasksAndStops) {
   const std::string longName = "C:\\" + std::string(297, 'n');
@@ -109,14 +109,12 @@ TEST(ProcessStatusWalk, GrowsNamesTasksAndStops) {
     std::vector<DWORD> sizes;  // of the id buffers asked for
   } cases[] = {
       {"C:\\x.exe", 1022, 0, true, 0, false, 1, "PU", {4096}},
-      {"C:\\x.exe", 1023, 0, true, 0, false, 1, "PU", {4096, 8192}},
       {"C:\\x.exe", 2999, 0, true, 0, false, 1, "PU", {4096, 8192, 16384}},
       {"C:\\x.exe", -1, 0, true, 0, false, 0, "", {4096}},
-      {"C:\\x.exe", -2, 0, true, 0, false, 0, "", {4096}},  // an empty list
       {longName, 1, 0, true, 0, false, 1, "PU", {4096}},  // cut to the 260-byte room
       {"C:\\WINNT\\system32\\ntvdm.exe", 1, 0, true, 0, false, 1, "PTTU", {4096}},
       {"C:\\WINNT\\SYSTEM32\\NTVDM.EXE", 1, 0, true, 0, false, 1, "PTTU", {4096}},
-      {"ntvdm.exe", 1, 0, true, 0, false, 1, "PTTU", {4096}},
+      {"ntvdm.exe", 1, 0, true, 0, false, 1, "PTTU", {4096}},  // the name alone
       {"tvdm.exe", 1, 0, true, 0, false, 1, "PU", {4096}},
       {"C:\\WINNT\\system32\\ntvdm.exe.old", 1, 0, true, 0, false, 1, "PU", {4096}},
       {"C:\\WINNT\\system32\\ntvdm.exe", 1, kSkipDosTasks, true, 0, false, 1, "PU", {4096}},
@@ -129,7 +127,7 @@ TEST(ProcessStatusWalk, GrowsNamesTasksAndStops) {
     SCOPED_TRACE(testing::Message() << "case " << i);
     fake.moduleName = c.name;
     fake.fail = c.others == -1;
-    fake.ids.assign(c.others >= -1, GetCurrentProcessId());
+    fake.ids.assign(1, GetCurrentProcessId());
     for (long k = 0; k < c.others; ++k) fake.ids.push_back(kUnused + 2 * k);
     Recorder recorder = {{}, c.stopAt, c.stopOnTask};
     EXPECT_EQ(c.result, WalkProcessStatus(StatusApi(c.withTasks), Record, c.flags, &recorder));
@@ -197,11 +195,6 @@ TEST(ToolHelpWalk, ReportsEntriesAndAlwaysClosesTheSnapshot) {
   }
 }
 
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
 // The real enumeration in the helper under Wine's version emulation, beside
 // a fake vdmdbg.dll (two tasks in every process it is asked about) and a
 // running copy of the helper named ntvdm.exe.
@@ -230,31 +223,20 @@ TEST(EnumerateProcesses, MethodNamesAndTasksFollowTheVersion) {
     ASSERT_TRUE(folder.Run(exe, "--procs \"" + out + "\" 0", {}, 60000, &code));
     ASSERT_EQ(0u, code);
     std::vector<std::string> lines = ReadLines(out);
-    ASSERT_GE(lines.size(), 4u);
     unsigned long before = 0, after = 1;
-    ASSERT_EQ(2, sscanf(lines.back().c_str(), "handles %lu %lu", &before, &after));
-    EXPECT_GT(before, 0u) << "no handle count";
-    EXPECT_EQ(before, after) << "a handle was left open";
+    ASSERT_TRUE(lines.size() >= 4 && sscanf(lines.back().c_str(), "handles %lu %lu", &before, &after) == 2);
+    EXPECT_TRUE(before > 0 && before == after) << "a handle was left open: " << before << " " << after;
     EXPECT_EQ("result 1", lines[lines.size() - 2]);
-    lines.resize(lines.size() - 2);
-    size_t at = 0, tasks = 0;
-    for (size_t k = 0; k < lines.size(); ++k) {
-      int method = atoi(lines[k].c_str());
-      if (method == kMethodDosTask) ++tasks; else EXPECT_EQ(cases[i].method, method) << lines[k];
-      if (strtoul(lines[k].c_str() + 2, nullptr, 10) == ntvdm.dwProcessId && method != kMethodDosTask) at = k + 1;
-    }
-    ASSERT_NE(0u, at) << "the running ntvdm.exe was not reported";
-    const std::string prefix = std::to_string(cases[i].method) + " " + std::to_string(ntvdm.dwProcessId) + " ";
-    EXPECT_EQ(Lower(prefix + (cases[i].method == kMethodProcessStatus ? ntvdmPath : "ntvdm.exe")), Lower(lines[at - 1]));
-    std::vector<std::string> walks;
-    if (cases[i].method == kMethodProcessStatus) {
-      ASSERT_LE(at + 2, lines.size());
-      EXPECT_EQ("5 673 C:\\WINDOWS\\TASKONE.EXE", lines[at]);
-      EXPECT_EQ("5 690 C:\\WINDOWS\\TASKTWO.EXE", lines[at + 1]);
-      walks.push_back("vdmdbg.VDMEnumTaskWOWEx " + std::to_string(ntvdm.dwProcessId));
-    }
-    EXPECT_EQ(walks.size() * 2, tasks);
-    EXPECT_EQ(walks, folder.LogLines());
+    // The ntvdm.exe copy by its method and name, its two tasks after it when walked.
+    const bool walked = cases[i].method == kMethodProcessStatus;
+    const std::string own = std::to_string(cases[i].method) + " " + std::to_string(ntvdm.dwProcessId) + " " +
+                            (walked ? ntvdmPath : "ntvdm.exe");
+    auto at = std::find_if(lines.begin(), lines.end(), [&](const std::string& l) { return !_stricmp(l.c_str(), own.c_str()); });
+    ASSERT_NE(lines.end(), at) << "the running ntvdm.exe was not reported";
+    EXPECT_EQ(walked ? 2 : 0, std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l[0] == '5'; }));
+    EXPECT_TRUE(!walked || (at + 2 < lines.end() && at[1] == "5 673 C:\\WINDOWS\\TASKONE.EXE" &&
+                            at[2] == "5 690 C:\\WINDOWS\\TASKTWO.EXE"));
+    EXPECT_EQ(walked ? 1u : 0u, folder.LogLines().size());
   }
   TerminateProcess(ntvdm.hProcess, 0);
   WaitForSingleObject(ntvdm.hProcess, 10000);

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string.h>
+
 #include <string>
 
 #include "support/campaign_random.h"
@@ -32,10 +34,9 @@ inline std::string RandomVersionText(testing_support::CampaignRandom& random) {
 }
 
 inline int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
+  static const char kHex[] = "0123456789abcdef0123456789ABCDEF";
+  const char* at = c ? strchr(kHex, c) : nullptr;
+  return at ? static_cast<int>(at - kHex) % 16 : -1;
 }
 
 // What "%x.%x.%x.%x" makes of `text` up to its first zero byte: each number

@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
   for (size_t i = 0; i < DeviceSetup::kSlotCount; ++i) {
     const ProcBinding& row = setup.Table()[i];
     HMODULE module = nullptr;
-    std::string place = "null";
+    std::string place = "null";  // else the library's file name, or "system" outside this folder
     if (*row.slot && GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                                         reinterpret_cast<const char*>(*row.slot), &module)) {
       place = ModulePath(module);
@@ -59,16 +59,12 @@ int main(int argc, char** argv) {
     fprintf(out, "%s %s\n", row.name, place.c_str());
   }
   WriteLoaded(out, "loaded");
-  for (int i = 2; i < argc;) {
-    if (strcmp(argv[i], "update") == 0) {
-      HWND owner = reinterpret_cast<HWND>(strtoul(argv[i + 4], nullptr, 16));
-      fprintf(out, "UpdateDriver %d\n",
-              setup.UpdateDriver(Argument(argv[i + 1]), Argument(argv[i + 2]), strtoul(argv[i + 3], nullptr, 0), owner));
-      i += 5;
-    } else {
-      fprintf(out, "PreInstallPackage %d\n", setup.PreInstallPackage(Argument(argv[i + 1]), Argument(argv[i + 2])));
-      i += 3;
-    }
+  for (char** at = argv + 2; at < argv + argc; at += strcmp(*at, "update") ? 3 : 5) {
+    if (strcmp(*at, "update") == 0)
+      fprintf(out, "UpdateDriver %d\n", setup.UpdateDriver(Argument(at[1]), Argument(at[2]), strtoul(at[3], nullptr, 0),
+                                                           reinterpret_cast<HWND>(strtoul(at[4], nullptr, 16))));
+    else
+      fprintf(out, "PreInstallPackage %d\n", setup.PreInstallPackage(Argument(at[1]), Argument(at[2])));
   }
   setup.Unbind();
   int bound = 0;

@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include <algorithm>
+
 namespace testing_support {
 
 namespace {
@@ -12,10 +14,7 @@ std::string EnvironmentBlock(const FakeFolder::Environment& added) {
   char* strings = GetEnvironmentStringsA();
   for (const char* entry = strings; *entry; entry += strlen(entry) + 1) {
     bool overridden = false;
-    for (const auto& variable : added) {
-      const std::string prefix = variable.first + "=";
-      if (_strnicmp(entry, prefix.c_str(), prefix.size()) == 0) overridden = true;
-    }
+    for (const auto& variable : added) overridden |= _strnicmp(entry, (variable.first + "=").c_str(), variable.first.size() + 1) == 0;
     if (!overridden) block.append(entry, strlen(entry) + 1);
   }
   FreeEnvironmentStringsA(strings);
@@ -41,20 +40,14 @@ bool FakeFolder::Run(const std::string& program, const std::string& arguments,
   Environment all = environment;
   all.emplace_back("FAKE_LOG", LogPath());
   std::string block = EnvironmentBlock(all);
-  std::string line = "\"" + File(program) + "\" " + arguments;
   const std::string settings = "Software\\Wine\\AppDefaults\\" + program;
   const std::string overrides = settings + "\\DllOverrides";
   for (const std::string& fake : fakes)
     RegSetKeyValueA(HKEY_CURRENT_USER, overrides.c_str(), fake.c_str(), REG_SZ, "native", 7);
-  struct Cleanup {
-    const std::string& key;
-    ~Cleanup() {
-      RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str());
-      RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
-    }
-  } cleanup{settings};
-
-  return RunProgram(line, timeoutMs, exitCode, &block[0], Path().c_str());
+  bool ended = RunProgram("\"" + File(program) + "\" " + arguments, timeoutMs, exitCode, &block[0], Path().c_str());
+  RegDeleteTreeA(HKEY_CURRENT_USER, settings.c_str());
+  RegDeleteKeyA(HKEY_CURRENT_USER, settings.c_str());
+  return ended;
 }
 
 std::vector<std::string> FakeFolder::LogLines() const { return ReadLines(LogPath()); }
@@ -63,14 +56,9 @@ std::vector<std::string> ReadLines(const std::string& path) {
   std::vector<std::string> lines;
   std::string bytes;
   if (!ReadFileBytes(path, &bytes)) return lines;
-  size_t start = 0;
-  while (start < bytes.size()) {
-    size_t end = bytes.find('\n', start);
-    if (end == std::string::npos) end = bytes.size();
-    std::string line = bytes.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-    start = end + 1;
+  for (size_t start = 0, end; start < bytes.size(); start = end + 1) {
+    end = std::min(bytes.find('\n', start), bytes.size());
+    lines.push_back(bytes.substr(start, end - start - (end > start && bytes[end - 1] == '\r')));
   }
   return lines;
 }

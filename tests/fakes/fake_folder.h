@@ -18,10 +18,7 @@ class FakeFolder {
  public:
   typedef std::vector<std::pair<std::string, std::string>> Environment;
 
-  FakeFolder() = default;
-  FakeFolder(const FakeFolder&) = delete;
-  FakeFolder& operator=(const FakeFolder&) = delete;
-
+  // Not copyable: the scratch folder is not.
   const std::string& Path() const { return folder.Path(); }
   std::string File(const std::string& name) const { return folder.File(name); }
 

@@ -30,10 +30,8 @@ FAKE_EXPORT BOOL WINAPI SetupDiGetDeviceRegistryPropertyA(void*, void*, DWORD,
   char value[1024];
   DWORD length = GetEnvironmentVariableA("FAKE_SETUPAPI_HARDWARE_ID", value, sizeof(value));
   if (RequiredSize) *RequiredSize = length;
-  if (length == 0 || length >= sizeof(value) || length > PropertyBufferSize) {
-    SetLastError(length ? ERROR_INSUFFICIENT_BUFFER : ERROR_INVALID_DATA);
-    return FALSE;
-  }
+  if (length == 0 || length >= sizeof(value) || length > PropertyBufferSize)
+    return SetLastError(length ? ERROR_INSUFFICIENT_BUFFER : ERROR_INVALID_DATA), FALSE;
   if (PropertyRegDataType) *PropertyRegDataType = REG_MULTI_SZ;
   memcpy(PropertyBuffer, value, length);
   return TRUE;

@@ -30,11 +30,13 @@ typedef HANDLE HTHEME;
 namespace {
 
 // The entry of `list` for this call (numbered by `counter`, which is then
-// incremented), or `fallback` past the list.
-unsigned long NextAnswer(const char* list, const char* counter, unsigned long fallback) {
+// incremented, from 0; the number plus one into `number`), or `fallback`
+// past the list.
+unsigned long NextAnswer(const char* list, const char* counter, unsigned long fallback, unsigned long* number = nullptr) {
   char text[32] = "0";
   GetEnvironmentVariableA(counter, text, sizeof(text));
   unsigned long call = strtoul(text, nullptr, 10);
+  if (number) *number = call + 1;
   snprintf(text, sizeof(text), "%lu", call + 1);
   SetEnvironmentVariableA(counter, text);
   char answers[1024];
@@ -56,12 +58,6 @@ bool FromProgram(void* returnAddress) {
 
 unsigned long Handle(HTHEME theme) { return static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(theme)); }
 
-unsigned long Counted(const char* counter) {
-  char text[32] = "0";
-  GetEnvironmentVariableA(counter, text, sizeof(text));
-  return strtoul(text, nullptr, 10);
-}
-
 }  // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, void*) {
@@ -73,8 +69,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, void*) {
 
 FAKE_EXPORT HTHEME WINAPI OpenThemeData(HWND, LPCWSTR classes) {
   if (!FromProgram(__builtin_return_address(0))) return nullptr;
-  unsigned long answer = NextAnswer("FAKE_UXTHEME_OPEN", "FAKE_UXTHEME_OPENS_SEEN", 1);
-  HTHEME theme = answer ? reinterpret_cast<HTHEME>(0x7E000 + Counted("FAKE_UXTHEME_OPENS_SEEN")) : nullptr;
+  unsigned long call = 0;
+  HTHEME theme = NextAnswer("FAKE_UXTHEME_OPEN", "FAKE_UXTHEME_OPENS_SEEN", 1, &call) ? reinterpret_cast<HTHEME>(0x7E000 + call) : nullptr;
   FakeLog("uxtheme.OpenThemeData %ls -> %08lX", classes ? classes : L"(null)", Handle(theme));
   return theme;
 }
