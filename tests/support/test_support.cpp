@@ -1,7 +1,6 @@
 #include "support/test_support.h"
 
 #include <stdio.h>
-#include <stdlib.h>
 
 namespace testing_support {
 
@@ -18,22 +17,12 @@ std::string UniqueName(const char* stem) {
 
 }  // namespace
 
-std::string WindowsPathOf(const std::string& unixPath) {
-  std::string path = "Z:" + unixPath;
+std::string BuildPath(const std::string& relative) {
+  // Wine maps the Linux root to drive Z:.
+  std::string path = "Z:" BRAMCOT_BUILD_DIR "/" + relative;
   for (char& c : path)
     if (c == '/') c = '\\';
   return path;
-}
-
-std::string BuildPath(const std::string& relative) {
-  return WindowsPathOf(BRAMCOT_BUILD_DIR) + "\\" + relative;
-}
-
-std::string OutputPath(const std::string& name) {
-  const char* harness = getenv("HARNESS_DIR");
-  std::string dir = harness ? WindowsPathOf(harness) + "\\out" : BuildPath("harness\\out");
-  CreateDirectoryA(dir.c_str(), nullptr);
-  return dir + "\\" + name;
 }
 
 ScratchFolder::ScratchFolder() {

@@ -9,14 +9,8 @@
 
 namespace testing_support {
 
-// "/a/b" -> "Z:\a\b": Wine maps the Linux root to drive Z:.
-std::string WindowsPathOf(const std::string& unixPath);
-
 // Windows path of a file in the build tree, e.g. BuildPath("bin\\Bramcot.exe").
 std::string BuildPath(const std::string& relative);
-
-// Windows path of a file the test run keeps (screenshots, reports).
-std::string OutputPath(const std::string& name);
 
 // A fresh folder under the user's temp folder, removed with its contents
 // (read-only files included) on destruction.
