@@ -6,6 +6,8 @@
 
 #include <stddef.h>
 
+#include <gtest/gtest.h>
+
 #include <random>
 
 namespace testing_support {
@@ -26,6 +28,19 @@ class CampaignRandom {
  private:
   std::mt19937 engine;  // its sequence is fixed by the C++ standard; the distributions' are not
 };
+
+// The one campaign driver: `count` cases from `seed`, each made by
+// make(random) and judged by check(input). A failure names the seed and the
+// case index, which replay it; the first fatal failure ends the campaign.
+template <class Make, class Check>
+void RunCampaign(unsigned seed, int count, Make make, Check check) {
+  CampaignRandom random(seed);
+  for (int i = 0; i < count; ++i) {
+    SCOPED_TRACE(testing::Message() << "case " << i << " of seed " << seed);
+    check(make(random));
+    if (testing::Test::HasFatalFailure()) return;
+  }
+}
 
 }  // namespace testing_support
 
