@@ -24,43 +24,34 @@ TEST(OsKind, ClassificationReleasesAndName) {
   const OsExtendedAnswers all = {"LanmanNT", 1, 1, 1, 1, 1, 1, 1, 1, 1, "4"};
   const OsVersionData xp = {2, 5, 1, 0, "Service Pack 2"}, server = {2, 5, 2, 0, "Service Pack 1a"};
   const struct {
-    const char* wine;  // null: `version` is classified here
     OsVersionData version;
-    OsExtendedAnswers answers;
-    bool coinstaller;
     const char* expected;  // word, at-least bits (when worked out here), name
+    OsExtendedAnswers answers = {};
+    bool coinstaller = false;
+    const char* wine = nullptr;  // when set, the version Wine emulates for the probe
   } cases[] = {
-      {nullptr, {0, 3, 10, 0, ""}, {}, 0, "4 4 Windows 3.1"},
-      {nullptr, {1, 4, 0, 0, ""}, all, 0, "12 12 Windows 95"},  // no extended bits outside NT
-      {nullptr, {1, 4, 0, 0, " C"}, {}, 0, "402 412 Windows 95 OSR2"},
-      {nullptr, {1, 4, 10, 0, " B"}, {}, 0, "22 432 Windows 98"},
-      {nullptr, {1, 4, 50, 0, ""}, {}, 0, "2 c72 unknown dos kernel 0x2"},
-      {nullptr, {1, 5, 0, 0, ""}, {}, 0, "2 2 unknown dos kernel 0x2"},
-      {nullptr, {3, 1, 0, 0, ""}, {}, 0, "0 0 unknown 0x0"},
-      {nullptr, xp, {"WinNT", 0, 0, 0, 0, 0, 0, 1, 0, 0, nullptr}, 0,
-       "24020201 381 Windows XP [Workstation] [TerminalSession]"},
-      {nullptr, {2, 6, 0, 0, ""}, {nullptr, 0, 0, 0, 0, 0, 1, 0, 0, 0, "5.0"}, 0,
-       "2202001 3381 Windows Vista [MediaCenter Vista]"},
-      {nullptr, xp, {"winnt", 0, 0, 0, 0, 0, 0, 0, 0, 0, "2.1"}, 0,
-       "20420201 381 Windows XP [Workstation] [MediaCenter 2004]"},
-      {nullptr, xp, {"ServerNT", 0, 0, 0, 0, 0, 0, 0, 0, 0, "3"}, 0, "40820201 381 Windows XP [Server] [MediaCenter 2005]"},
+      {{0, 3, 10, 0, ""}, "4 4 Windows 3.1"}, {{3, 1, 0, 0, ""}, "0 0 unknown 0x0"},
+      {{1, 4, 0, 0, ""}, "12 12 Windows 95", all},  // no extended bits outside NT
+      {{1, 4, 0, 0, " B"}, "402 412 Windows 95 OSR2"}, {{1, 4, 10, 0, " C"}, "22 432 Windows 98"},
+      // Only NT ignores the high bits of its version numbers.
+      {{1, 4, 50, 0, ""}, "2 c72 unknown dos kernel 0x2"}, {{1, 0x10004, 0, 0, ""}, "2 2 unknown dos kernel 0x2"},
+      {{2, 0x10005, 0x10001, 0, ""}, "201 381 Windows XP"}, {{2, 5, 0, 0, ""}, "101 181 Windows 2000"},
+      {{2, 4, 0, 0, ""}, "81 81 Windows NT4"}, {{2, 6, 1, 0, ""}, "1 3381 unknown nt kernel 0x1"},
+      {xp, "24020201 381 Windows XP [Workstation] [TerminalSession]", {"WinNT", 0, 0, 0, 0, 0, 0, 1, 0, 0, nullptr}},
+      {{2, 6, 0, 0, ""}, "2202001 3381 Windows Vista [MediaCenter Vista]", {nullptr, 0, 0, 0, 0, 0, 1, 0, 0, 0, "5.0"}},
+      {xp, "20420201 381 Windows XP [Workstation] [MediaCenter 2004]", {"winnt", 0, 0, 0, 0, 0, 0, 0, 0, 0, "2.1"}},
+      {xp, "40820201 381 Windows XP [Server] [MediaCenter 2005]", {"ServerNT", 0, 0, 0, 0, 0, 0, 0, 0, 0, "3"}},
       // Fundamentals needs "Installed" read and 1; Media Center idents 2 to 5.
-      {nullptr, xp, {nullptr, 0, 1, 0, 1, 0, 0, 0, 0, 0, "1.9"}, 0, "8020201 381 Windows XP [PE Builder]"},
-      {nullptr, xp, {"Terminal", 1, 0, 1, 2, 0, 0, 0, 0, 0, "6.0"}, 0, "10020201 381 Windows XP [MiniNT]"},
+      {xp, "8020201 381 Windows XP [PE Builder]", {nullptr, 0, 1, 0, 1, 0, 0, 0, 0, 0, "1.9"}},
+      {xp, "10020201 381 Windows XP [MiniNT]", {"Terminal", 1, 0, 1, 2, 0, 0, 0, 0, 0, "6.0"}},
       // The longest names; the coinstaller matches the service pack exactly.
-      {nullptr, server, all, 0,
-       "9d3d9001 1381 Windows Server 2003 [Advanced Server] [PE Builder] [TabletPC] [MediaCenter 2005 Ex]"
-       " [Fundamentals for Legacy PCs] [TerminalSession]"},
-      {nullptr, server, all, 1,
-       "9d3c1001 1381 Windows Server 2003 [Advanced Server] [PE Builder] [TabletPC] [MediaCenter 2005 Ex]"
-       " [TerminalSession]"},
-      {"win95", {}, {}, 0, "12 Windows 95"}, {"win98", {}, {}, 0, "802 Windows 98 SE"},
-      {"winme", {}, {}, 0, "42 Windows ME"}, {"nt40", {}, {}, 0, "20000081 Windows NT4 [Workstation]"},
-      {"win2k", {}, {}, 0, "20000101 Windows 2000 [Workstation]"},
-      {"winxp", {}, {}, 0, "20000201 Windows XP [Workstation]"},
-      {"win2003", {}, {}, 0, "20021001 Windows Server 2003 [Workstation]"},
-      {"vista", {}, {}, 0, "20022001 Windows Vista [Workstation]"},
-      {"win7", {}, {}, 0, "20010001 unknown nt kernel 0x20010001"}};
+      {server, "9d3d9001 1381 Windows Server 2003 [Advanced Server] [PE Builder] [TabletPC] [MediaCenter 2005 Ex]"
+               " [Fundamentals for Legacy PCs] [TerminalSession]", all},
+      {server, "9d3c1001 1381 Windows Server 2003 [Advanced Server] [PE Builder] [TabletPC] [MediaCenter 2005 Ex]"
+               " [TerminalSession]", all, true},
+      {{}, "802 Windows 98 SE", {}, 0, "win98"}, {{}, "42 Windows ME", {}, 0, "winme"},
+      {{}, "20022001 Windows Vista [Workstation]", {}, 0, "vista"},
+      {{}, "20010001 unknown nt kernel 0x20010001", {}, 0, "win7"}};
   ScratchFolder folder;
   for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
     const auto& c = cases[i];
@@ -73,12 +64,10 @@ TEST(OsKind, ClassificationReleasesAndName) {
       ASSERT_TRUE(CopyFileA(BuildPath("testbin\\os_probe.exe").c_str(), folder.File(exe).c_str(), FALSE));
       SetEmulatedVersion(exe, c.wine);
       ASSERT_TRUE(RunProgram("\"" + folder.File(exe) + "\"", 30000, &word));
-      SetEmulatedVersion(exe, "");
       snprintf(line, sizeof(line), "%lx %s", word, ComposeOsName(name, word, rules));
     } else {
       OsVersionData v = c.version;
-      const size_t length = strlen(v.servicePack);
-      memset(v.servicePack + length + 1, 'C', sizeof(v.servicePack) - length - 1);
+      memset(v.servicePack + strlen(v.servicePack) + 1, 'C', sizeof(v.servicePack) - strlen(v.servicePack) - 1);
       word = AddExtendedBits(ClassifyVersion(v, rules.exactServicePack), c.answers, rules);
       for (OsKindWord release = 1; release <= kOsVista; release <<= 1)
         atLeast |= SatisfiesAtLeast(v, release) ? release : 0;
@@ -88,44 +77,43 @@ TEST(OsKind, ClassificationReleasesAndName) {
   }
 }
 
-ULONG reportedHertz = 0, seenLength = 0;
-LONG reportedStatus = 0;
+ULONG reportedStatus = 0, reportedHertz = 0, seenLength = 0;
 
 // The speed class (43) answers three 32-bit values, the second in hertz.
 LONG WINAPI FakeSpeedQuery(ULONG informationClass, PVOID buffer, ULONG length, PULONG) {
   seenLength = informationClass == 43 ? length : 0;
-  if (reportedStatus == 0) memcpy(static_cast<char*>(buffer) + 4, &reportedHertz, 4);
-  return reportedStatus;
+  memcpy(static_cast<char*>(buffer) + 4, &reportedHertz, 4);  // a failed call's answer must not be read
+  return static_cast<LONG>(reportedStatus);
 }
 
-// One processor line per processor until the first missing index, and the
-// kernel's function found (Wine rejects class 43). Then, with a kernel of our
-// own: its clock rate replaces the registry's unless the call fails or
-// answers 0, and a name longer than the 260 bytes read leaves the out as it was.
+// A processor's key for each index below the processor count, named and
+// identified, and the kernel's function found (Wine rejects class 43). Then,
+// with a kernel of our own: its clock rate replaces the registry's unless
+// the call fails or answers 0, and a name longer than the 260 bytes read
+// leaves the out as it was.
 TEST(ProcessorInfo, ProcessorsSpeedAndName) {
   SYSTEM_INFO system;
   GetSystemInfo(&system);
   ProcessorInfo info(kInstallerOsRules);
-  unsigned count = 0;
-  for (TextString name, vendor, id; count < 1024 && info.QueryProcessor(count, name, vendor, &id, nullptr); ++count)
-    EXPECT_TRUE(name.Length() > 0 && id.Length() > 0) << count;
-  EXPECT_EQ(system.dwNumberOfProcessors, count);
+  TextString name, vendor, id;
+  for (DWORD i = 0; i <= system.dwNumberOfProcessors; ++i)
+    EXPECT_EQ(i < system.dwNumberOfProcessors, info.QueryProcessor(i, name, vendor, &id, nullptr)) << i;
+  EXPECT_TRUE(name.Length() > 0 && id.Length() > 0);
   unsigned char buffer[16] = {};
   EXPECT_NE(static_cast<LONG>(0xC00000FF), info.QuerySystemInformation(43, buffer, 15, nullptr));
 
   const char kCpu[] = "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0";
-  const DWORD kFailed = 0xC0000003, registryMhz = 1234;
-  const DWORD cases[][4] = {// status, hertz, name length, MHz
-                            {0, 2400000000u, 259, 2400}, {0, 1999999, 260, 1}, {0, 0, 258, 1234}, {kFailed, 5, 0, 1234}};
+  const DWORD kFail = 0xC0000003, registryMhz = 1234;
+  // status, hertz, name length, MHz
+  const DWORD cases[][4] = {{0, 2400000000u, 259, 2400}, {0, 1999999, 260, 1}, {0, 0, 258, 1234}, {kFail, 5, 0, 1234}};
   ProcessorInfo::queryOverride = FakeSpeedQuery;
   for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
     SCOPED_TRACE(testing::Message() << "case " << i);
     const std::string longName(cases[i][2], 'N');
     SwappedValue mhzValue(kCpu, "~MHz", REG_DWORD, &registryMhz, 4),
         nameValue(kCpu, "ProcessorNameString", REG_SZ, longName.c_str(), cases[i][2] + 1);
-    reportedStatus = static_cast<LONG>(cases[i][0]);
+    reportedStatus = cases[i][0];
     reportedHertz = cases[i][1];
-    TextString name, vendor;
     name.Assign("kept");
     DWORD mhz = 0;
     EXPECT_EQ(1, info.QueryProcessor(0, name, vendor, nullptr, &mhz));
