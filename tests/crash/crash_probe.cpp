@@ -38,10 +38,9 @@ void CycleFault() {
   const BYTE kCode[] = {0xBD, 0, 0, 0, 0, 0xC7, 0x05, 0, 0, 0, 0, 0, 0, 0, 0};  // mov ebp, chain; mov [0], 0
   memcpy(code, kCode, sizeof(kCode));
   *reinterpret_cast<DWORD**>(code + 1) = chain;
-  chain[0] = reinterpret_cast<DWORD>(&chain[2]);
-  chain[1] = reinterpret_cast<DWORD>(code + 1);
-  chain[2] = reinterpret_cast<DWORD>(&chain[0]);
-  chain[3] = reinterpret_cast<DWORD>(code + 2);
+  const DWORD links[] = {reinterpret_cast<DWORD>(&chain[2]), reinterpret_cast<DWORD>(code + 1),
+                         reinterpret_cast<DWORD>(&chain[0]), reinterpret_cast<DWORD>(code + 2)};
+  memcpy(chain, links, sizeof(links));
   reinterpret_cast<void (*)()>(code)();
 }
 
@@ -59,24 +58,22 @@ int Host(const char* dll) {
   return 1;
 }
 
-// Runs the filter by hand on an access violation, then on a division by zero.
+// Runs the filter by hand on an access violation, then on a division by
+// zero; afterwards no report file may stay open.
 int FilterTwice() {
-  EXCEPTION_RECORD violation = {EXCEPTION_ACCESS_VIOLATION, 0, nullptr, reinterpret_cast<void*>(&Host), 2, {1, 0x30}};
-  EXCEPTION_RECORD division = {EXCEPTION_INT_DIVIDE_BY_ZERO, 0, nullptr, reinterpret_cast<void*>(&Host), 0, {}};
+  EXCEPTION_RECORD records[] = {{EXCEPTION_ACCESS_VIOLATION, 0, nullptr, reinterpret_cast<void*>(&Host), 2, {1, 0x30}},
+                                {EXCEPTION_INT_DIVIDE_BY_ZERO, 0, nullptr, reinterpret_cast<void*>(&Host), 0, {}}};
   CONTEXT context = {};
-  EXCEPTION_POINTERS first = {&violation, &context};
-  EXCEPTION_POINTERS second = {&division, &context};
-  if (CrashReporter::CrashFilter(&first) != EXCEPTION_CONTINUE_SEARCH ||
-      CrashReporter::CrashFilter(&second) != EXCEPTION_CONTINUE_SEARCH)
-    return 3;
+  for (EXCEPTION_RECORD& record : records) {
+    EXCEPTION_POINTERS pointers = {&record, &context};
+    if (CrashReporter::CrashFilter(&pointers) != EXCEPTION_CONTINUE_SEARCH) return 3;
+  }
   char path[MAX_PATH + 16];
   char* end = strrchr((GetModuleFileNameA(nullptr, path, MAX_PATH), path), '.');
-  const char* suffixes[] = {"_Debug.txt", "_Debug.dmp"};
+  const char* const suffixes[] = {"_Debug.txt", "_Debug.dmp"};
   for (const char* suffix : suffixes) {
-    strcpy(end, suffix);
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return 4;
-    CloseHandle(file);
+    HANDLE file = CreateFileA((strcpy(end, suffix), path), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE || !CloseHandle(file)) return 4;
   }
   return GetModuleHandleA("dbghelp.dll") ? 4 : 0;
 }
@@ -91,8 +88,7 @@ int main(int argc, char** argv) {
     reinterpret_cast<NT_TIB*>(NtCurrentTeb())->ArbitraryUserPointer = reinterpret_cast<void*>(0x10);
     WaitForSingleObject(CreateThread(nullptr, 0, CrashProbeLongSymbolAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghij, nullptr, 0, nullptr), INFINITE);
   }
-  int failed = strcmp(mode, "second") ? 0 : FilterTwice();
-  if (failed) return failed;
+  if (int failed = strcmp(mode, "second") ? 0 : FilterTwice()) return failed;
   if (!strcmp(mode, "cycle")) CycleFault();
   *reinterpret_cast<volatile int*>(0x20) = 1;
   return 1;
