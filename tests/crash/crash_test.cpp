@@ -20,19 +20,17 @@ using namespace testing_support;
 // beforehand, or a complaint when its answer is not the length written.
 template <typename Format, typename... Args>
 std::string Text(size_t size, Format format, const Args&... args) {
-  char buffer[512];
-  memset(buffer, 'x', sizeof(buffer));
-  int length = format(buffer, size, args...);
-  if (length != static_cast<int>(strlen(buffer))) return "answered " + std::to_string(length) + " for: " + buffer;
-  return buffer;
+  std::string buffer(512, 'x');
+  int length = format(&buffer[0], size, args...);
+  buffer.resize(strlen(buffer.c_str()));
+  return length == static_cast<int>(buffer.size()) ? buffer : "answered " + std::to_string(length) + " for: " + buffer;
 }
 
 // Whether the bases fit in `size` bytes, then both of them.
 std::string Bases(const char* module, size_t size) {
-  char bases[2][MAX_PATH];
-  memset(bases, 'x', sizeof(bases));
-  int fits = MakeReportBases(module, "T:\\Tmp\\", bases[0], bases[1], size);
-  return std::to_string(fits) + " " + bases[0] + " " + bases[1];
+  std::string primary(MAX_PATH, 'x'), fallback(MAX_PATH, 'x');
+  int fits = MakeReportBases(module, "T:\\Tmp\\", &primary[0], &fallback[0], size);
+  return std::to_string(fits) + " " + primary.c_str() + " " + fallback.c_str();
 }
 
 EXCEPTION_RECORD Record(DWORD code, DWORD parameters, ULONG_PTR write) {
@@ -86,8 +84,7 @@ TEST(CrashFormats, Lines) {
       {Bases("Bramcot.exe", MAX_PATH), "1 Bramcot T:\\Tmp\\MiniDump"},
       {Bases(nullptr, MAX_PATH), "1 MiniDump T:\\Tmp\\MiniDump"}, {Bases("", MAX_PATH), "1 MiniDump T:\\Tmp\\MiniDump"},
       // A base one byte too long for its buffer, then both just fitting.
-      {Bases("C:\\B.exe", 8), "0 C:\\B T:\\Tmp\\"},
-      {Bases("C:\\abcd\\B.exe", 9), "0 C:\\abcd\\ T:\\Tmp\\B"},
+      {Bases("C:\\B.exe", 8), "0 C:\\B T:\\Tmp\\"}, {Bases("C:\\abcd\\B.exe", 9), "0 C:\\abcd\\ T:\\Tmp\\B"},
       {Bases("C:\\abcd\\B.exe", 10), "1 C:\\abcd\\B T:\\Tmp\\B"},
   };
   for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
@@ -124,8 +121,7 @@ TEST(CrashReport, Runs) {
       // One report for the first of the filter's two calls.
       {"second", kWindows98,
        {"Access Violation \\[0xC0000005\\] at 0x[0-9A-F]{8} in Thread 0x[0-9A-F]{8}\\.",
-        "Write to location 0x00000030\\.", "!Integer Divide.*", ".* \\[4\\.10\\] Build 2222 .*",
-        "{T}" + kThreadRow + ".*"}},
+        "Write to location 0x00000030\\.", "!Integer Divide.*", ".* \\[4\\.10\\] Build 2222 .*", "{T}" + kThreadRow + ".*"}},
       // The walk ends at the loop (the report stays short); the files go to temp.
       {"cycle", kRefused, {"Access Violation \\[0xC0000005\\] at .*", "{A}\\((0x[0-9A-F]+,){3}0x[0-9A-F]+\\)"}},
       {"host \"" + BuildPath("bin\\Coldrune.dll") + "\"", kPlain,
@@ -153,8 +149,7 @@ TEST(CrashReport, Runs) {
     EXPECT_EQ(0xC0000005u, exitCode);
     std::string text, dump;
     ReadFileBytes(base + ".txt", &text);
-    const std::string dumped = ReadFileBytes(base + ".dmp", &dump) ? dump.substr(0, 4) : "no file";
-    EXPECT_EQ(setup & kNoDebugHelp ? "no file" : "MDMP", dumped);
+    EXPECT_EQ(setup & kNoDebugHelp ? "none" : "MDMP", ReadFileBytes(base + ".dmp", &dump) ? dump.substr(0, 4) : "none");
     std::vector<std::string> lines = ReadLines(base + ".txt");
     for (const char* suffix : {".txt", ".dmp"}) DeleteFileA((base + suffix).c_str());
     ASSERT_FALSE(lines.empty());
