@@ -59,23 +59,19 @@ int Host(const char* dll) {
 }
 
 // Runs the filter by hand on an access violation, then on a division by
-// zero; afterwards no report file may stay open.
+// zero; afterwards the report file and debug help may not stay open.
 int FilterTwice() {
   EXCEPTION_RECORD records[] = {{EXCEPTION_ACCESS_VIOLATION, 0, nullptr, reinterpret_cast<void*>(&Host), 2, {1, 0x30}},
                                 {EXCEPTION_INT_DIVIDE_BY_ZERO, 0, nullptr, reinterpret_cast<void*>(&Host), 0, {}}};
   CONTEXT context = {};
-  for (EXCEPTION_RECORD& record : records) {
-    EXCEPTION_POINTERS pointers = {&record, &context};
-    if (CrashReporter::CrashFilter(&pointers) != EXCEPTION_CONTINUE_SEARCH) return 3;
-  }
+  EXCEPTION_POINTERS first = {&records[0], &context}, second = {&records[1], &context};
+  if (CrashReporter::CrashFilter(&first) != EXCEPTION_CONTINUE_SEARCH ||
+      CrashReporter::CrashFilter(&second) != EXCEPTION_CONTINUE_SEARCH)
+    return 3;
   char path[MAX_PATH + 16];
-  char* end = strrchr((GetModuleFileNameA(nullptr, path, MAX_PATH), path), '.');
-  const char* const suffixes[] = {"_Debug.txt", "_Debug.dmp"};
-  for (const char* suffix : suffixes) {
-    HANDLE file = CreateFileA((strcpy(end, suffix), path), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE || !CloseHandle(file)) return 4;
-  }
-  return GetModuleHandleA("dbghelp.dll") ? 4 : 0;
+  strcpy(strrchr((GetModuleFileNameA(nullptr, path, MAX_PATH), path), '.'), "_Debug.txt");
+  HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  return file == INVALID_HANDLE_VALUE || !CloseHandle(file) || GetModuleHandleA("dbghelp.dll") ? 4 : 0;
 }
 
 }  // namespace
