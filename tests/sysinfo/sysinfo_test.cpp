@@ -62,7 +62,7 @@ TEST(OsKind, ClassificationReleasesAndName) {
     if (c.wine) {
       const std::string exe = std::string("osprobe_") + c.wine + ".exe";
       ASSERT_TRUE(CopyFileA(BuildPath("testbin\\os_probe.exe").c_str(), folder.File(exe).c_str(), FALSE));
-      SetEmulatedVersion(exe, c.wine);
+      SetEmulatedVersion(exe, c.wine);  // left set: only these copies carry the name
       ASSERT_TRUE(RunProgram("\"" + folder.File(exe) + "\"", 30000, &word));
       snprintf(line, sizeof(line), "%lx %s", word, ComposeOsName(name, word, rules));
     } else {
