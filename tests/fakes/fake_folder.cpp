@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include <algorithm>
+#include <sstream>
 
 namespace testing_support {
 
@@ -46,7 +46,6 @@ bool FakeFolder::Run(const std::string& program, const std::string& arguments,
     RegSetKeyValueA(HKEY_CURRENT_USER, overrides.c_str(), fake.c_str(), REG_SZ, "native", 7);
   bool ended = RunProgram("\"" + File(program) + "\" " + arguments, timeoutMs, exitCode, &block[0], Path().c_str());
   RegDeleteTreeA(HKEY_CURRENT_USER, settings.c_str());
-  RegDeleteKeyA(HKEY_CURRENT_USER, settings.c_str());
   return ended;
 }
 
@@ -54,12 +53,10 @@ std::vector<std::string> FakeFolder::LogLines() const { return ReadLines(LogPath
 
 std::vector<std::string> ReadLines(const std::string& path) {
   std::vector<std::string> lines;
-  std::string bytes;
+  std::string bytes, line;
   if (!ReadFileBytes(path, &bytes)) return lines;
-  for (size_t start = 0, end; start < bytes.size(); start = end + 1) {
-    end = std::min(bytes.find('\n', start), bytes.size());
-    lines.push_back(bytes.substr(start, end - start - (end > start && bytes[end - 1] == '\r')));
-  }
+  std::istringstream in(bytes);
+  while (std::getline(in, line)) lines.push_back(line.substr(0, line.find_last_not_of('\r') + 1));
   return lines;
 }
 

@@ -22,7 +22,7 @@ class FakeFolder {
   const std::string& Path() const { return folder.Path(); }
   std::string File(const std::string& name) const { return folder.File(name); }
 
-  // Copies testbin\fakes\<fake> (e.g. "newdev.dll", "fake_empty.dll") into the
+  // Copies testbin\fakes\<fake> (e.g. "setupapi.dll", "fake_empty.dll") into the
   // folder under the name `as`.
   bool AddFake(const std::string& fake, const std::string& as);
   // Copies testbin\<program> into the folder.

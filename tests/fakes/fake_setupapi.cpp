@@ -1,43 +1,78 @@
-// Recording setupapi.dll without the configuration-manager functions, as
-// setupapi.dll was before Windows 2000: see fake_log.h.
-#include "fakes/fake_log.h"
-
+// setupapi.dll, and newdev.dll and cfgmgr32.dll when copied under those
+// names: records the two driver-package calls in FAKE_LOG and answers from
+// the environment of the process that loads it:
+//   FAKE_NEWDEV_ANSWER    what UpdateDriverForPlugAndPlayDevicesA returns: a
+//                         decimal number as is, or a list of hardware IDs
+//                         separated by ';' that get TRUE (case-insensitive;
+//                         others, and every ID when unset, get FALSE)
+//   FAKE_NEWDEV_ENTERED   name of an event set when that call starts
+//   FAKE_NEWDEV_BLOCK     name of an event it then waits for (up to 5 min)
+//   FAKE_SETUPAPI_ANSWER  what SetupCopyOEMInfA returns: a decimal number
+//                         (FALSE when unset)
+//   FAKE_SETUPAPI_HARDWARE_ID  the bytes SetupDiGetDeviceRegistryPropertyA
+//                         gives for any property, without a terminator, as
+//                         a registry value stored without one comes back
+//                         (fails when unset or longer than the buffer)
+// Of the configuration manager it has CM_Get_Child, by which the device setup
+// tells whether setupapi.dll has it, the first and last functions of the
+// device setup's CM_ rows, and CM_Reenumerate_DevNode_Ex.
+#include <stdlib.h>
 #include <string.h>
 
-FAKE_EXPORT BOOL WINAPI SetupCopyOEMInfA(PCSTR SourceInfFileName, PCSTR OEMSourceMediaLocation,
-                                        DWORD OEMSourceMediaType, DWORD CopyStyle,
-                                        PSTR DestinationInfFileName,
-                                        DWORD DestinationInfFileNameSize, PDWORD RequiredSize,
-                                        PSTR* DestinationInfFileNameComponent) {
-  char inf[1100], location[1100];
-  FakeLog("setupapi.SetupCopyOEMInfA SourceInfFileName=%s OEMSourceMediaLocation=%s "
-          "OEMSourceMediaType=%lu CopyStyle=0x%08lX DestinationInfFileName=%s "
-          "DestinationInfFileNameSize=%lu RequiredSize=%s DestinationInfFileNameComponent=%s",
-          FakeQuote(SourceInfFileName, inf, sizeof(inf)),
-          FakeQuote(OEMSourceMediaLocation, location, sizeof(location)), OEMSourceMediaType,
-          CopyStyle, DestinationInfFileName ? "set" : "null", DestinationInfFileNameSize,
-          RequiredSize ? "set" : "null", DestinationInfFileNameComponent ? "set" : "null");
-  return FakeAnswer("FAKE_SETUPAPI_ANSWER", nullptr);
+#include "fakes/fake_log.h"
+
+namespace {
+
+BOOL Answer(const char* variable, const char* hardwareId) {
+  char answer[1024] = "";
+  if (GetEnvironmentVariableA(variable, answer, sizeof(answer)) >= sizeof(answer)) return FALSE;
+  if (*answer && strspn(answer, "0123456789") == strlen(answer)) return static_cast<BOOL>(strtoul(answer, nullptr, 10));
+  for (char* id = strtok(answer, ";"); id && hardwareId; id = strtok(nullptr, ";"))
+    if (_stricmp(id, hardwareId) == 0) return TRUE;
+  return FALSE;
+}
+
+// The event named by `variable`, when it is set and the event exists.
+HANDLE NamedEvent(const char* variable, DWORD access) {
+  char name[MAX_PATH];
+  const DWORD length = GetEnvironmentVariableA(variable, name, MAX_PATH);
+  return length && length < MAX_PATH ? OpenEventA(access, FALSE, name) : nullptr;
+}
+
+}  // namespace
+
+FAKE_EXPORT BOOL WINAPI UpdateDriverForPlugAndPlayDevicesA(HWND owner, LPCSTR hardwareId, LPCSTR infPath,
+                                                          DWORD flags, PBOOL rebootRequired) {
+  FakeLog("UpdateDriver %08lX %s %s %lX %s", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(owner)),
+          hardwareId, infPath, flags, rebootRequired ? "set" : "null");
+  if (HANDLE entered = NamedEvent("FAKE_NEWDEV_ENTERED", EVENT_MODIFY_STATE)) SetEvent(entered), CloseHandle(entered);
+  if (HANDLE block = NamedEvent("FAKE_NEWDEV_BLOCK", SYNCHRONIZE))
+    WaitForSingleObject(block, 5 * 60 * 1000), CloseHandle(block);
+  // As the platform does after binding a driver: ask for a restart.
+  if (rebootRequired) *rebootRequired = TRUE;
+  return Answer("FAKE_NEWDEV_ANSWER", hardwareId);
+}
+
+FAKE_EXPORT BOOL WINAPI SetupCopyOEMInfA(PCSTR infPath, PCSTR location, DWORD mediaType, DWORD style, PSTR name,
+                                        DWORD size, PDWORD required, PSTR* component) {
+  FakeLog("SetupCopyOEMInf %s %s %lu %lX %p %lu %p %p", infPath, location, mediaType, style, name, size, required,
+          component);
+  return Answer("FAKE_SETUPAPI_ANSWER", nullptr);
 }
 
 // The device-information arguments are not looked at (setupapi.h is not
 // included: it would declare these functions as imported).
-FAKE_EXPORT BOOL WINAPI SetupDiGetDeviceRegistryPropertyA(void*, void*, DWORD,
-                                                         PDWORD PropertyRegDataType,
-                                                         PBYTE PropertyBuffer,
-                                                         DWORD PropertyBufferSize,
-                                                         PDWORD RequiredSize) {
+FAKE_EXPORT BOOL WINAPI SetupDiGetDeviceRegistryPropertyA(void*, void*, DWORD, PDWORD type, PBYTE buffer,
+                                                         DWORD bufferSize, PDWORD requiredSize) {
   char value[1024];
-  DWORD length = GetEnvironmentVariableA("FAKE_SETUPAPI_HARDWARE_ID", value, sizeof(value));
-  if (RequiredSize) *RequiredSize = length;
-  if (length == 0 || length >= sizeof(value) || length > PropertyBufferSize)
+  const DWORD length = GetEnvironmentVariableA("FAKE_SETUPAPI_HARDWARE_ID", value, sizeof(value));
+  if (requiredSize) *requiredSize = length;
+  if (length == 0 || length >= sizeof(value) || length > bufferSize)
     return SetLastError(length ? ERROR_INSUFFICIENT_BUFFER : ERROR_INVALID_DATA), FALSE;
-  if (PropertyRegDataType) *PropertyRegDataType = REG_MULTI_SZ;
-  memcpy(PropertyBuffer, value, length);
+  if (type) *type = REG_MULTI_SZ;
+  memcpy(buffer, value, length);
   return TRUE;
 }
 
-FAKE_STUB(SetupDiGetClassDevsA)
-FAKE_STUB(SetupDiDestroyClassImageList)
-FAKE_STUB(SetupOpenInfFileA)
-FAKE_STUB(SetupCloseInfFile)
+FAKE_STUB(CM_Disconnect_Machine) FAKE_STUB(CM_Get_Child) FAKE_STUB(CM_Reenumerate_DevNode_Ex)
+FAKE_STUB(CM_Open_DevNode_Key_Ex)

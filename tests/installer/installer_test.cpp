@@ -1,161 +1,61 @@
-// The installer under Wine, from a folder laid out like the install medium
-// with recording fakes of the platform's device-setup libraries: the install
-// sequence run by install_sequence_host.exe, the built Bramcot.exe driven
-// through its window, and Bramcot.exe's resources read back.
+// Bramcot.exe under Wine, from a folder laid out like the install medium with
+// the fake device-setup libraries, driven through its window; and what only a
+// fake owner or direct calls reach, with this program as the host beside the
+// fakes (see main).
 #include <windows.h>
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <string.h>
 
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "devsetup/device_setup.h"
 #include "fakes/fake_folder.h"
+#include "fakes/fake_log.h"
+#include "installer/install_sequence.h"
 #include "installer/resource_ids.h"
-#include "support/test_support.h"
 
 using namespace testing_support;
 
 namespace {
 
-const char* const kPackage[] = {"RTL2831UBDA.inf", "RTL2831UBDA.sys", "RTL2831UUSB.sys", "Coldrune.dll"};
-const char kStaging[] = "Tarnvik DVB-T Driver\\";
-const char kFirstId[] = "USB\\Vid_14aa&Pid_0160";
-const char kSecondId[] = "USB\\Vid_14aa&Pid_0161";
-const char kCaption[] = "Tarnvik DVB-T Driver Installer";
-const char kInstalled[] = "Your new DVB-T driver was successfully installed.";
-const char kPreInstalled[] = "Your new DVB-T driver was successfully pre-installed.\n\n"
-                             "Please connect your DVB-T USB device now and follow the wizard.";
-const char kFailed[] = "Can't install new DVB-T driver.";
+const char kInf[] = "C:\\Stage\\RTL2831UBDA.inf";
+const std::string kPath259 = "C:\\" + std::string(252, 'p') + ".inf", kPath260 = kPath259 + "f";
 
-// `program` (a path in the build tree), the package and the fakes in a
-// program folder; a temporary folder for the staging.
+// The lines the fake setup libraries write for their two calls.
+std::string UpdateLine(HWND owner, const char* id, const std::string& inf) {
+  char owned[16];
+  snprintf(owned, sizeof(owned), "%08lX", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(owner)));
+  return std::string("UpdateDriver ") + owned + " " + id + " " + inf + " 1 set";
+}
+std::string CopyLine(const std::string& inf, const char* location) {
+  return "SetupCopyOEMInf " + inf + " " + location + " 1 0 00000000 0 00000000 00000000";
+}
+
+// `program` from the build tree as `as`, the package and the fakes in one
+// folder; a scratch folder as the temporary one.
 struct Medium {
-  explicit Medium(const std::string& program) {
-    ok = CopyFileA(BuildPath(program).c_str(), folder.File(program.substr(program.rfind('\\') + 1)).c_str(), FALSE) &&
-         folder.AddFake("newdev.dll", "newdev.dll") && folder.AddFake("setupapi.dll", "setupapi.dll") &&
-         folder.AddFake("cfgmgr32.dll", "cfgmgr32.dll");
-    for (const char* name : kPackage)
-      ok = ok && CopyFileA(BuildPath(std::string("bin\\") + name).c_str(), folder.File(name).c_str(), FALSE);
+  Medium(const std::string& program, const std::string& as) {
+    ok = CopyFileA(BuildPath(program).c_str(), folder.File(as).c_str(), FALSE);
+    for (const char* name : {"newdev.dll", "setupapi.dll", "cfgmgr32.dll"}) ok = ok && folder.AddFake("setupapi.dll", name);
+    for (const char* const* name = kStagedFiles; *name; ++name)
+      ok = ok && CopyFileA(BuildPath(std::string("bin\\") + *name).c_str(), folder.File(*name).c_str(), FALSE);
   }
-  FakeFolder::Environment Answers(const char* newdev, const char* setupapi) const {
+  FakeFolder::Environment Environment(const char* newdev, const char* setupapi) const {
     return {{"TMP", temporary.Path()}, {"TEMP", temporary.Path()},
             {"FAKE_NEWDEV_ANSWER", newdev}, {"FAKE_SETUPAPI_ANSWER", setupapi}};
   }
+  std::string Staged(const char* name) const { return temporary.Path() + kStagingFolderName + name; }
   bool ok = false;
   FakeFolder folder;
   ScratchFolder temporary;
 };
 
-// Under HKLM: "0160" and "0161" stand for both receivers' stale keys, "01601"
-// for a decoy whose name starts like the first.
-std::string DeviceKey(const std::string& tail) { return "SYSTEM\\CurrentControlSet\\Enum\\USB\\Vid_14aa&Pid_" + tail; }
-bool KeyExists(const std::string& tail) {
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, DeviceKey(tail).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
-}
-
-// The host on the medium, and the device keys (with sub-keys) for the life of
-// the object.
-struct SequenceRun : Medium {
-  SequenceRun() : Medium("testbin\\install_sequence_host.exe") {
-    HKEY key;
-    for (const char* tail : {"0160\\5&1a&0&1\\Device Parameters", "0161\\5&3c&0&1", "01601\\Inst"})
-      if (RegCreateKeyA(HKEY_LOCAL_MACHINE, DeviceKey(tail).c_str(), &key) == ERROR_SUCCESS) RegCloseKey(key);
-  }
-  ~SequenceRun() {
-    for (const char* top : {"0160", "0161", "01601"}) RegDeleteTreeA(HKEY_LOCAL_MACHINE, DeviceKey(top).c_str());
-  }
-  // What the owner was asked to do; the fakes' lines are in folder.LogLines().
-  std::string Run(const char* newdev, const char* setupapi, const std::string& arguments = "") {
-    DeleteFileA(folder.LogPath().c_str());
-    DWORD exitCode = 1;
-    const std::string results = folder.File("results.txt");
-    EXPECT_TRUE(folder.Run("install_sequence_host.exe", "\"" + results + "\" " + arguments, Answers(newdev, setupapi),
-                           60000, &exitCode));
-    EXPECT_EQ(0u, exitCode);
-    std::string owner;
-    ReadFileBytes(results, &owner);
-    return owner;
-  }
-};
-
-std::string OwnerCalls(bool staged, const char* text) {
-  return std::string("GetModuleDirectory\n") + (staged ? "OwnerWindow\n" : "") + "ShowItem " +
-         std::to_string(IDC_PROGRESS) + " 0\nSetMarquee 0\nShowMessage 0x30 " + kCaption + "|" + text +
-         "\nClose\nexit 0\n";
-}
-
-TEST(InstallSequence, Outcomes) {
-  struct Case {
-    const char* newdevAnswer;
-    const char* setupAnswer;
-    const char* missing;  // package file left out of the program folder
-    const char* text;
-    bool keysRemoved;
-    int staged;  // files staged, in copy order
-  } cases[] = {
-      {kFirstId, "TRUE", nullptr, kInstalled, false, 4},  {kSecondId, "FALSE", nullptr, kInstalled, false, 4},
-      {"FALSE", "TRUE", nullptr, kPreInstalled, true, 4}, {"FALSE", "FALSE", nullptr, kFailed, true, 4},
-      {"TRUE", "TRUE", "Coldrune.dll", kFailed, false, 3}, {"TRUE", "TRUE", "RTL2831UBDA.sys", kFailed, false, 1},
-  };
-  for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
-    const Case& c = cases[i];
-    SCOPED_TRACE(testing::Message() << "case " << i);
-    SequenceRun run;
-    ASSERT_TRUE(run.ok);
-    if (c.missing) {
-      EXPECT_TRUE(DeleteFileA(run.folder.File(c.missing).c_str()));
-    }
-    EXPECT_EQ(OwnerCalls(c.staged == 4, c.text), run.Run(c.newdevAnswer, c.setupAnswer));
-    const std::string staging = run.temporary.Path() + kStaging;
-    for (int f = 0; f < 4; ++f)
-      EXPECT_EQ(f < c.staged, GetFileAttributesA((staging + kPackage[f]).c_str()) != INVALID_FILE_ATTRIBUTES) << f;
-    std::vector<std::string> calls;
-    for (const char* id : {kFirstId, kSecondId})
-      calls.push_back("newdev.UpdateDriverForPlugAndPlayDevicesA hwndParent=0x00001234 HardwareId=\"" +
-                      std::string(id) + "\" FullInfPath=\"" + staging + kPackage[0] +
-                      "\" InstallFlags=0x00000001 bRebootRequired=set");
-    calls.push_back("setupapi.SetupCopyOEMInfA SourceInfFileName=\"" + staging + kPackage[0] +
-                    "\" OEMSourceMediaLocation=null OEMSourceMediaType=1 CopyStyle=0x00000000 "
-                    "DestinationInfFileName=null DestinationInfFileNameSize=0 RequiredSize=null "
-                    "DestinationInfFileNameComponent=null");
-    EXPECT_EQ(c.staged == 4 ? calls : std::vector<std::string>(), run.folder.LogLines());
-    EXPECT_EQ(c.keysRemoved, !KeyExists("0160"));
-    EXPECT_EQ(c.keysRemoved, !KeyExists("0161"));
-    EXPECT_TRUE(KeyExists("01601\\Inst"));
-  }
-}
-
-// Files copied from a CD are read-only, and so are their staged copies: the
-// next run must still overwrite them.
-TEST(InstallSequence, SecondRunOverReadOnlyStagedCopies) {
-  SequenceRun run;
-  ASSERT_TRUE(run.ok);
-  for (const char* name : kPackage) SetFileAttributesA(run.folder.File(name).c_str(), FILE_ATTRIBUTE_READONLY);
-  EXPECT_EQ(OwnerCalls(true, kInstalled), run.Run("TRUE", "TRUE"));
-  EXPECT_EQ(OwnerCalls(true, kInstalled), run.Run("TRUE", "TRUE"));
-}
-
-// A program folder that cannot be had (the owner's path has no terminator,
-// or its call fails) is empty: the sources come from the current folder.
-TEST(InstallSequence, ProgramFolderThatCannotBeHad) {
-  for (const char* module : {"overflow", "fail"}) {
-    SCOPED_TRACE(module);
-    SequenceRun run;
-    ASSERT_TRUE(run.ok);
-    ScratchFolder current;
-    for (const char* name : kPackage) CopyFileA(run.folder.File(name).c_str(), current.File(name).c_str(), FALSE);
-    const std::string arguments = std::string(module) + " \"" + current.Path() + ".\"";
-    EXPECT_EQ(OwnerCalls(true, kInstalled), run.Run("TRUE", "TRUE", arguments));
-  }
-}
-
-// A visible dialog titled `title`, polled for up to 20 s: the platform shows
-// it once it is set up.
+// A visible dialog titled `title`, polled for up to 20 s.
 HWND FindDialog(const std::string& title) {
   for (DWORD start = GetTickCount(); GetTickCount() - start < 20000; Sleep(20)) {
     HWND dialog = FindWindowA("#32770", title.c_str());
@@ -164,50 +64,35 @@ HWND FindDialog(const std::string& title) {
   return nullptr;
 }
 
-// Pixels of `window` on the screen that are clearly yellow or orange.
-int YellowPixels(HWND window) {
-  RECT rect;
-  GetWindowRect(window, &rect);
-  HDC screen = GetDC(nullptr);
-  int count = 0;
-  for (int y = rect.top; y < rect.bottom; ++y)
-    for (int x = rect.left; x < rect.right; ++x) {
-      const COLORREF c = GetPixel(screen, x, y);
-      count += GetRValue(c) > 180 && GetGValue(c) > 150 && GetBValue(c) < 100;
-    }
-  ReleaseDC(nullptr, screen);
-  return count;
-}
-
-// Bramcot.exe on the medium, started on a thread of this test; every device
-// call succeeds, and the fake newdev.dll holds its first call until `block`
-// is set.
+// Bramcot.exe on the medium, run on a thread of this test, the fake newdev.dll
+// holding its first call until `block` is set; both stale device keys (with a
+// sub-key) exist while the object lives.
 struct InstallerRun : Medium {
-  InstallerRun() : Medium("bin\\Bramcot.exe") {
-    static int serial = 0;
-    const std::string name = "bramtest_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++serial);
+  InstallerRun(const char* newdev, const char* setupapi) : Medium("bin\\Bramcot.exe", "Bramcot.exe") {
+    const std::string name = "bramtest_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(GetTickCount());
     entered = CreateEventA(nullptr, TRUE, FALSE, (name + "_entered").c_str());
     block = CreateEventA(nullptr, TRUE, FALSE, (name + "_block").c_str());
-    FakeFolder::Environment environment = Answers("TRUE", "TRUE");
-    environment.insert(environment.end(),
-                       {{"FAKE_NEWDEV_ENTERED", name + "_entered"}, {"FAKE_NEWDEV_BLOCK", name + "_block"}});
+    FakeFolder::Environment environment = Environment(newdev, setupapi);
+    environment.insert(environment.end(), {{"FAKE_NEWDEV_ENTERED", name + "_entered"}, {"FAKE_NEWDEV_BLOCK", name + "_block"}});
+    for (const char* key : {kFirstDeviceKey, kSecondDeviceKey})
+      RegSetKeyValueA(HKEY_LOCAL_MACHINE, (key + std::string("\\5&1a&0&1")).c_str(), "Driver", REG_SZ, "x", 2);
     runner = std::thread([this, environment] {
       if (!folder.Run("Bramcot.exe", "", environment, 60000, &exitCode)) exitCode = 0xDEAD;
     });
-    dialog = FindDialog(std::string(kCaption) + " [1.02]");
+    dialog = FindDialog(std::string(kMessageCaption) + " [1.02]");
   }
   ~InstallerRun() {
     SetEvent(block);
     Finish();
     CloseHandle(entered);
     CloseHandle(block);
+    for (const char* key : {kFirstDeviceKey, kSecondDeviceKey}) RegDeleteTreeA(HKEY_LOCAL_MACHINE, key);
   }
   // The program's exit code once it ended; 0xDEAD when it had to be ended.
   DWORD Finish() {
     if (runner.joinable()) runner.join();
     return exitCode;
   }
-  bool Entered() { return WaitForSingleObject(entered, 20000) == WAIT_OBJECT_0; }
   // "P" the progress bar shown, "M" its marquee on, "I" Install and "E" Exit
   // enabled; "-" for each that is not.
   std::string State() const {
@@ -223,120 +108,226 @@ struct InstallerRun : Medium {
   DWORD exitCode = 0xDEAD;
 };
 
-TEST(InstallerDialog, WindowThroughAnInstall) {
-  InstallerRun run;
-  HWND dialog = run.dialog;
-  ASSERT_TRUE(run.ok && dialog) << "no installer window";
-  // The items in tab order. The labels draw their texts themselves and clear
-  // the controls' own.
+bool KeyGone(const char* key) {
+  HKEY opened;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return true;
+  RegCloseKey(opened);
+  return false;
+}
+
+TEST(Installer, Outcomes) {
   const struct {
-    int id;
-    const char* className;
-    bool tabStop;
-    const char* text;
-  } items[] = {{IDC_EXIT, "Button", true, "Exit"},       {IDC_INSTALL, "Button", true, "Install"},
-               {0xFFFF, "Static", false, nullptr},       {IDC_SEPARATOR, "Static", false, nullptr},
-               {IDC_TITLE, "Static", false, ""},         {IDC_LINK, "Static", false, ""},
-               {IDC_PROGRESS, PROGRESS_CLASSA, false, nullptr}, {IDC_PROMPT, "Static", false, ""}};
-  HWND child = GetWindow(dialog, GW_CHILD);
-  for (size_t i = 0; i < sizeof(items) / sizeof(items[0]); ++i, child = GetWindow(child, GW_HWNDNEXT)) {
-    SCOPED_TRACE(testing::Message() << "item " << i);
-    ASSERT_TRUE(child);
-    char name[64] = "", text[64] = "";
-    GetClassNameA(child, name, sizeof(name));
-    GetWindowTextA(child, text, sizeof(text));
-    EXPECT_EQ(items[i].id, GetDlgCtrlID(child));
-    EXPECT_STRCASEEQ(items[i].className, name);
-    EXPECT_EQ(items[i].tabStop, (GetWindowLongA(child, GWL_STYLE) & WS_TABSTOP) != 0);
-    EXPECT_STREQ(items[i].text ? items[i].text : text, text);
-  }
-  EXPECT_TRUE(SendMessageA(GetDlgItem(dialog, 0xFFFF), STM_GETIMAGE, IMAGE_BITMAP, 0)) << "no picture";
-  EXPECT_EQ("--IE", run.State());
+    const char *newdev, *setupapi, *missing, *text;
+    bool keysRemoved;
+  } cases[] = {
+      {kFirstHardwareId, "1", nullptr, kInstalledText, false},  // over read-only staged copies
+      {kSecondHardwareId, "0", nullptr, kInstalledText, false}, {"0", "1", nullptr, kPreInstalledText, true},
+      {"0", "0", nullptr, kFailedText, true},                   {"1", "1", "RTL2831UUSB.sys", kFailedText, false},
+  };
+  for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
+    const auto& c = cases[i];
+    SCOPED_TRACE(testing::Message() << "case " << i);
+    InstallerRun run(c.newdev, c.setupapi);
+    ASSERT_TRUE(run.ok && run.dialog) << "no installer window";
+    if (c.missing) DeleteFileA(run.folder.File(c.missing).c_str());
+    // Files copied from a CD are read-only, and so are the staged copies a
+    // run from it leaves.
+    CreateDirectoryA((run.temporary.Path() + kStagingFolderName).c_str(), nullptr);
+    for (const char* const* name = kStagedFiles; *name && i == 0; ++name)
+      WriteFileBytes(run.Staged(*name), "old"), SetFileAttributesA(run.Staged(*name).c_str(), FILE_ATTRIBUTE_READONLY);
+    // The items in tab order, with the texts the program leaves in them: the
+    // labels draw their own.
+    std::string items;
+    for (HWND item = GetWindow(run.dialog, GW_CHILD); item; item = GetWindow(item, GW_HWNDNEXT)) {
+      char text[32] = "";
+      if (GetDlgCtrlID(item) != 0xFFFF) GetWindowTextA(item, text, sizeof(text));  // not the picture's ordinal
+      items += std::to_string(GetDlgCtrlID(item)) + (GetWindowLongA(item, GWL_STYLE) & WS_TABSTOP ? "* " : " ") + text + "|";
+    }
+    EXPECT_EQ("1000* Exit|1003* Install|65535 |1004 |1007 |1006 |1005 Progress1|1008 |", items);
+    EXPECT_EQ("--IE", run.State());
 
-  PostMessageA(dialog, WM_COMMAND, IDC_INSTALL, 0);
-  ASSERT_TRUE(run.Entered()) << "the install sequence never reached the device installer";
-  EXPECT_EQ("PM--", run.State());
-  SetEvent(run.block);
+    PostMessageA(run.dialog, WM_COMMAND, IDC_INSTALL, 0);
+    if (!c.missing) {
+      ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(run.entered, 20000)) << "the sequence never reached newdev";
+      EXPECT_EQ("PM--", run.State());
+    }
+    SetEvent(run.block);
+    HWND box = FindDialog(kMessageCaption);
+    ASSERT_TRUE(box) << "no result message";
+    EXPECT_EQ(run.dialog, GetWindow(box, GW_OWNER));
+    EXPECT_EQ("----", run.State());
+    EXPECT_TRUE(FindWindowExA(box, nullptr, "Static", c.text));
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(0u, run.Finish());
 
-  HWND box = FindDialog(kCaption);
-  ASSERT_TRUE(box) << "no result message";
-  EXPECT_EQ(dialog, GetWindow(box, GW_OWNER));
-  EXPECT_EQ("----", run.State());
-  EXPECT_TRUE(FindWindowExA(box, nullptr, "Static", kInstalled));
-  HWND icon = nullptr;
-  while ((icon = FindWindowExA(box, icon, "Static", nullptr)) &&
-         (GetWindowLongA(icon, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) {
+    const std::string inf = run.Staged(kPackageInf);
+    std::vector<std::string> calls = {UpdateLine(run.dialog, kFirstHardwareId, inf),
+                                      UpdateLine(run.dialog, kSecondHardwareId, inf), CopyLine(inf, "(null)")};
+    EXPECT_EQ(c.missing ? std::vector<std::string>() : calls, run.folder.LogLines());
+    for (int f = 0; f < 4; ++f)  // the copies stop at the first that fails
+      EXPECT_EQ(!c.missing || f < 2, GetFileAttributesA(run.Staged(kStagedFiles[f]).c_str()) != INVALID_FILE_ATTRIBUTES) << f;
+    EXPECT_EQ(c.keysRemoved, KeyGone(kFirstDeviceKey));
+    EXPECT_EQ(c.keysRemoved, KeyGone(kSecondDeviceKey));
   }
-  ASSERT_TRUE(icon) << "the message has no icon";
-  // Read from the screen once the box has painted it.
-  for (DWORD start = GetTickCount(); YellowPixels(icon) <= 20 && GetTickCount() - start < 5000;) Sleep(50);
-  EXPECT_GT(YellowPixels(icon), 20) << "not the yellow exclamation mark";
-  // The device installer's windows are owned by the dialog.
-  const std::vector<std::string> log = run.folder.LogLines();
-  char owner[32];
-  snprintf(owner, sizeof(owner), "hwndParent=0x%08lX", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(dialog)));
-  ASSERT_EQ(3u, log.size());
-  EXPECT_NE(std::string::npos, log[0].find(owner)) << log[0];
-  PostMessageA(box, WM_COMMAND, IDOK, 0);
-  EXPECT_EQ(0u, run.Finish());
 }
 
 // Exit before an install, or Escape or the close box while the sequence is
 // held inside the device installer: the program ends at once with 0.
-TEST(InstallerDialog, Ends) {
+TEST(Installer, Ends) {
   const struct {
-    bool install;
     UINT message;
     WPARAM wParam;
     LPARAM lParam;
-  } ways[] = {{false, WM_COMMAND, IDC_EXIT, 0},
-              {true, WM_KEYDOWN, VK_ESCAPE, 0x00010001},
-              {true, WM_SYSCOMMAND, SC_CLOSE, 0}};
+  } ways[] = {{WM_COMMAND, IDC_EXIT, 0}, {WM_KEYDOWN, VK_ESCAPE, 0x00010001}, {WM_SYSCOMMAND, SC_CLOSE, 0}};
   for (size_t i = 0; i < sizeof(ways) / sizeof(ways[0]); ++i) {
     SCOPED_TRACE(testing::Message() << "way " << i);
-    InstallerRun run;
+    InstallerRun run("1", "1");
     ASSERT_TRUE(run.ok && run.dialog);
-    if (ways[i].install) {
+    if (i > 0) {
       PostMessageA(run.dialog, WM_COMMAND, IDC_INSTALL, 0);
-      ASSERT_TRUE(run.Entered());
+      ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(run.entered, 20000));
     }
     const DWORD asked = GetTickCount();
     PostMessageA(run.dialog, ways[i].message, ways[i].wParam, ways[i].lParam);
     EXPECT_EQ(0u, run.Finish());
     EXPECT_LT(GetTickCount() - asked, 5000u) << "ended late";
-    EXPECT_EQ(ways[i].install, WaitForSingleObject(run.entered, 0) == WAIT_OBJECT_0) << "install sequence run or not";
   }
 }
 
-// What the window does not show: the template's style, the title and prompt
-// texts, the icon, the link's cursor and the manifest.
-TEST(InstallerResources, ReadBack) {
-  const std::string path = BuildPath("bin\\Bramcot.exe");
-  HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+// What the window does not show: the labels' texts, the link's cursor and the
+// request for common controls 6, without which there is no marquee.
+TEST(Installer, Resources) {
+  HMODULE module = LoadLibraryExA(BuildPath("bin\\Bramcot.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_TRUE(module);
-  auto resource = [module](LPCSTR type, int id) {
-    HRSRC found = FindResourceExA(module, type, MAKEINTRESOURCEA(id), MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN));
-    const char* bytes = found ? static_cast<const char*>(LockResource(LoadResource(module, found))) : "";
-    return std::string(bytes, found ? SizeofResource(module, found) : 0);
-  };
-  const std::string dialog = resource(RT_DIALOG, IDD_INSTALLER);
-  ASSERT_GE(dialog.size(), sizeof(DLGTEMPLATE));
-  EXPECT_EQ(0x80C808C0u, reinterpret_cast<const DLGTEMPLATE*>(dialog.data())->style);
-  char text[128] = "";
-  LoadStringA(module, IDS_TITLE, text, sizeof(text));
-  EXPECT_STREQ(kCaption, text);
-  LoadStringA(module, IDS_PROMPT, text, sizeof(text));
-  EXPECT_STREQ("Please press 'Install' to start installation.", text);
-  HANDLE icon = LoadImageA(module, MAKEINTRESOURCEA(IDI_INSTALLER), IMAGE_ICON, 16, 16, 0);
-  HANDLE cursor = LoadImageA(module, MAKEINTRESOURCEA(IDR_LINK_CURSOR), IMAGE_CURSOR, 0, 0, 0);
-  EXPECT_TRUE(icon && cursor) << "icon " << icon << ", cursor " << cursor;
-  DestroyIcon(static_cast<HICON>(icon));
-  DestroyCursor(static_cast<HCURSOR>(cursor));
-  const std::string manifest = resource(RT_MANIFEST, 1);
-  for (const char* part : {"name=\"Microsoft.Windows.Common-Controls\"", "version=\"6.0.0.0\"",
-                           "publicKeyToken=\"6595b64144ccf1df\"", "level=\"asInvoker\""})
-    EXPECT_NE(std::string::npos, manifest.find(part)) << part;
+  char title[64] = "", prompt[64] = "";
+  LoadStringA(module, IDS_TITLE, title, sizeof(title));
+  LoadStringA(module, IDS_PROMPT, prompt, sizeof(prompt));
+  EXPECT_EQ(std::string(kMessageCaption) + "|Please press 'Install' to start installation.", title + std::string("|") + prompt);
+  EXPECT_TRUE(LoadImageA(module, MAKEINTRESOURCEA(IDR_LINK_CURSOR), IMAGE_CURSOR, 0, 0, 0));
+  HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(1), RT_MANIFEST);
+  ASSERT_TRUE(found);
+  const std::string manifest(static_cast<const char*>(LockResource(LoadResource(module, found))), SizeofResource(module, found));
+  EXPECT_NE(std::string::npos, manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""));
   FreeLibrary(module);
 }
 
+// This program run as the host beside the fakes (see main); the lines the
+// fakes and the host wrote.
+std::vector<std::string> RunHost(const char* mode, const char* library) {
+  Medium medium("testbin\\installer_test.exe", "installer_host.exe");
+  EXPECT_TRUE(medium.ok && medium.folder.AddFake(library, "newdev.dll") && medium.folder.AddFake(library, "setupapi.dll"));
+  DWORD exitCode = 1;
+  EXPECT_TRUE(medium.folder.Run("installer_host.exe", std::string("--host ") + mode, medium.Environment("256", "256"),
+                                60000, &exitCode));
+  EXPECT_EQ(0u, exitCode);
+  return medium.folder.LogLines();
+}
+
+// A program folder the owner cannot give (its call fails, or the path it
+// writes has no terminator) is empty: the package comes from the current one.
+TEST(InstallSequence, ProgramFolderThatCannotBeHad) {
+  for (const char* mode : {"fail", "overflow"}) {
+    SCOPED_TRACE(mode);
+    const std::vector<std::string> log = RunHost(mode, "setupapi.dll");
+    EXPECT_EQ(std::string("message 30 ") + kInstalledText, log.empty() ? "" : log.back());
+  }
+}
+
+// Where the slots point (see BindAndCall), the operations' results in order,
+// and the calls that reached the fakes.
+TEST(DeviceSetup, BindAndCall) {
+  const HWND owner = reinterpret_cast<HWND>(0x12345);
+  const struct {
+    const char* library;  // under newdev.dll and setupapi.dll; the fake is cfgmgr32.dll
+    std::vector<std::string> log;
+  } cases[] = {
+      // setupapi.dll has the configuration manager: cfgmgr32.dll is not
+      // loaded. Any non-zero BOOL is 1; bad input is refused before any call.
+      {"setupapi.dll",
+       {"bound newdev.dll 1 setupapi.dll 6 system 1 loaded 110", UpdateLine(owner, kFirstHardwareId, kInf),
+        CopyLine(kInf, "D:\\Medium"), UpdateLine(owner, kFirstHardwareId, kPath259),
+        "results 11000001 unbound 0 loaded 000"}},
+      // Nothing to call; every CM_ slot but CM_Reenumerate_DevNode_Ex is
+      // taken from cfgmgr32.dll.
+      {"fake_empty.dll", {"bound cfgmgr32.dll 3 system 1 loaded 111", "results 00000000 unbound 0 loaded 000"}},
+  };
+  for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
+    SCOPED_TRACE(testing::Message() << "case " << i);
+    EXPECT_EQ(cases[i].log, RunHost("bind", cases[i].library));
+  }
+}
+
+// An owner whose program folder cannot be had ("fail": the call fails after
+// writing a bogus folder; "overflow": MAX_PATH bytes without a terminator, as
+// GetModuleFileNameA leaves a path that does not fit).
+struct HostOwner : InstallOwner {
+  explicit HostOwner(const char* mode) : fails(strcmp(mode, "fail") == 0) {}
+  HWND OwnerWindow() override { return nullptr; }
+  int GetModuleDirectory(HMODULE, char* path) override {
+    memset(path, 'x', MAX_PATH);
+    return fails ? (strcpy(path, "X:\\Bogus\\"), 0) : 1;
+  }
+  void ShowItem(int, int) override {}
+  void SetMarquee(int) override {}
+  int ShowMessage(UINT style, const char*, const char* text) override { return FakeLog("message %02X %s", style, text), IDOK; }
+  void Close() override {}
+  bool fails;
+};
+
+std::string Loaded() {
+  std::string loaded;
+  for (const char* name : {"newdev.dll", "setupapi.dll", "cfgmgr32.dll"}) loaded += GetModuleHandleA(name) ? "1" : "0";
+  return loaded;
+}
+
+// Binds twice and logs how many slots point into each library (its file name,
+// "system" outside this folder, "mismatch" for a slot that is not what
+// GetProcAddress gives); calls the operations, unbinds, logs what is left.
+int BindAndCall() {
+  char self[MAX_PATH] = "";
+  const size_t folder = strrchr((GetModuleFileNameA(nullptr, self, MAX_PATH), self), '\\') + 1 - self;
+  DeviceSetup setup;
+  setup.Bind();
+  setup.Bind();
+  std::map<std::string, int> places;
+  for (size_t i = 0; i < DeviceSetup::kSlotCount; ++i) {
+    const ProcBinding& row = setup.Table()[i];
+    HMODULE module = nullptr;
+    char path[MAX_PATH] = "";
+    if (!*row.slot || !GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                          reinterpret_cast<const char*>(*row.slot), &module))
+      continue;
+    GetModuleFileNameA(module, path, MAX_PATH);
+    ++places[GetProcAddress(module, row.name) != *row.slot ? "mismatch" : _strnicmp(path, self, folder) ? "system" : path + folder];
+  }
+  std::string bound = "bound";
+  for (const auto& place : places) bound += " " + place.first + " " + std::to_string(place.second);
+  FakeLog("%s loaded %s", bound.c_str(), Loaded().c_str());
+  const HWND owner = reinterpret_cast<HWND>(0x12345);
+  const int results[] = {setup.UpdateDriver(kFirstHardwareId, kInf, 1, owner), setup.PreInstallPackage(kInf, "D:\\Medium"),
+                         setup.UpdateDriver("", kInf, 1, owner), setup.UpdateDriver(kFirstHardwareId, nullptr, 1, owner),
+                         setup.UpdateDriver(kFirstHardwareId, kPath260.c_str(), 1, owner),
+                         setup.PreInstallPackage(nullptr, nullptr), setup.PreInstallPackage(kPath260.c_str(), nullptr),
+                         setup.UpdateDriver(kFirstHardwareId, kPath259.c_str(), 1, owner)};
+  setup.Unbind();
+  std::string text;
+  for (int result : results) text += std::to_string(result);
+  int left = 0;
+  for (size_t i = 0; i < DeviceSetup::kSlotCount; ++i) left += *setup.Table()[i].slot != nullptr;
+  FakeLog("results %s unbound %d loaded %s", text.c_str(), left, Loaded().c_str());
+  return 0;
+}
+
 }  // namespace
+
+// "--host bind" runs BindAndCall; "--host fail" and "--host overflow" the
+// install sequence for a HostOwner. Otherwise the tests.
+int main(int argc, char** argv) {
+  if (argc == 3 && strcmp(argv[1], "--host") == 0) {
+    if (strcmp(argv[2], "bind") == 0) return BindAndCall();
+    HostOwner owner(argv[2]);
+    return InstallSequence(reinterpret_cast<INT_PTR>(static_cast<InstallOwner*>(&owner)), 0);
+  }
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
