@@ -5,8 +5,8 @@
 //                         decimal number as is, or a list of hardware IDs
 //                         separated by ';' that get TRUE (case-insensitive;
 //                         others, and every ID when unset, get FALSE)
-//   FAKE_NEWDEV_ENTERED   name of an event set when that call starts
-//   FAKE_NEWDEV_BLOCK     name of an event it then waits for (up to 5 min)
+//   FAKE_NEWDEV_BLOCK     name of an event that call waits for (up to 5 min)
+//                         once it has written its line
 //   FAKE_SETUPAPI_ANSWER  what SetupCopyOEMInfA returns: a decimal number
 //                         (FALSE when unset)
 //   FAKE_SETUPAPI_HARDWARE_ID  the bytes SetupDiGetDeviceRegistryPropertyA
@@ -32,21 +32,15 @@ BOOL Answer(const char* variable, const char* hardwareId) {
   return FALSE;
 }
 
-// The event named by `variable`, when it is set and the event exists.
-HANDLE NamedEvent(const char* variable, DWORD access) {
-  char name[MAX_PATH];
-  const DWORD length = GetEnvironmentVariableA(variable, name, MAX_PATH);
-  return length && length < MAX_PATH ? OpenEventA(access, FALSE, name) : nullptr;
-}
-
 }  // namespace
 
 FAKE_EXPORT BOOL WINAPI UpdateDriverForPlugAndPlayDevicesA(HWND owner, LPCSTR hardwareId, LPCSTR infPath,
                                                           DWORD flags, PBOOL rebootRequired) {
-  FakeLog("UpdateDriver %08lX %s %s %lX %s", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(owner)),
-          hardwareId, infPath, flags, rebootRequired ? "set" : "null");
-  if (HANDLE entered = NamedEvent("FAKE_NEWDEV_ENTERED", EVENT_MODIFY_STATE)) SetEvent(entered), CloseHandle(entered);
-  if (HANDLE block = NamedEvent("FAKE_NEWDEV_BLOCK", SYNCHRONIZE))
+  FakeLog("UpdateDriver %lu %s %s %lX %s", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(owner)), hardwareId,
+          infPath, flags, rebootRequired ? "set" : "null");
+  char name[MAX_PATH] = "";
+  GetEnvironmentVariableA("FAKE_NEWDEV_BLOCK", name, MAX_PATH);
+  if (HANDLE block = *name ? OpenEventA(SYNCHRONIZE, FALSE, name) : nullptr)
     WaitForSingleObject(block, 5 * 60 * 1000), CloseHandle(block);
   // As the platform does after binding a driver: ask for a restart.
   if (rebootRequired) *rebootRequired = TRUE;
