@@ -26,9 +26,8 @@ std::string EnvironmentBlock(const FakeFolder::Environment& added) {
 }  // namespace
 
 bool FakeFolder::AddFake(const std::string& fake, const std::string& as) {
-  if (!CopyFileA(BuildPath("testbin\\fakes\\" + fake).c_str(), File(as).c_str(), FALSE)) return false;
   fakes.push_back(as.substr(0, as.rfind('.')));
-  return true;
+  return CopyFileA(BuildPath("testbin\\fakes\\" + fake).c_str(), File(as).c_str(), FALSE) != 0;
 }
 
 bool FakeFolder::AddProgram(const std::string& program) {
@@ -48,8 +47,6 @@ bool FakeFolder::Run(const std::string& program, const std::string& arguments,
   RegDeleteTreeA(HKEY_CURRENT_USER, settings.c_str());
   return ended;
 }
-
-std::vector<std::string> FakeFolder::LogLines() const { return ReadLines(LogPath()); }
 
 std::vector<std::string> ReadLines(const std::string& path) {
   std::vector<std::string> lines;

@@ -13,9 +13,6 @@
 //                         gives for any property, without a terminator, as
 //                         a registry value stored without one comes back
 //                         (fails when unset or longer than the buffer)
-// Of the configuration manager it has CM_Get_Child, by which the device setup
-// tells whether setupapi.dll has it, the first and last functions of the
-// device setup's CM_ rows, and CM_Reenumerate_DevNode_Ex.
 #include <stdlib.h>
 #include <string.h>
 
@@ -49,8 +46,8 @@ FAKE_EXPORT BOOL WINAPI UpdateDriverForPlugAndPlayDevicesA(HWND owner, LPCSTR ha
 
 FAKE_EXPORT BOOL WINAPI SetupCopyOEMInfA(PCSTR infPath, PCSTR location, DWORD mediaType, DWORD style, PSTR name,
                                         DWORD size, PDWORD required, PSTR* component) {
-  FakeLog("SetupCopyOEMInf %s %s %lu %lX %p %lu %p %p", infPath, location, mediaType, style, name, size, required,
-          component);
+  FakeLog("SetupCopyOEMInf %s %s %lu %lX %d %lu %d %d", infPath, location, mediaType, style, name != nullptr, size,
+          required != nullptr, component != nullptr);
   return Answer("FAKE_SETUPAPI_ANSWER", nullptr);
 }
 
@@ -67,6 +64,3 @@ FAKE_EXPORT BOOL WINAPI SetupDiGetDeviceRegistryPropertyA(void*, void*, DWORD, P
   memcpy(buffer, value, length);
   return TRUE;
 }
-
-FAKE_STUB(CM_Disconnect_Machine) FAKE_STUB(CM_Get_Child) FAKE_STUB(CM_Reenumerate_DevNode_Ex)
-FAKE_STUB(CM_Open_DevNode_Key_Ex)

@@ -21,9 +21,7 @@ class BoxCloser {
     GetWindowThreadProcessId(window, &pid);
     GetClassNameA(window, className, sizeof(className));
     if (pid != GetCurrentProcessId() || !IsWindowVisible(window) || strcmp(className, "#32770") != 0) return TRUE;
-    PostMessageA(window, WM_COMMAND, IDOK, 0);
-    PostMessageA(window, WM_CLOSE, 0, 0);
-    return FALSE;
+    return PostMessageA(window, WM_COMMAND, IDOK, 0), PostMessageA(window, WM_CLOSE, 0, 0), FALSE;
   }
 
   std::atomic<bool> stop{false};
