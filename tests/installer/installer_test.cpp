@@ -68,7 +68,7 @@ struct InstallerRun : Medium {
     environment.emplace_back("FAKE_NEWDEV_BLOCK", name);
     for (const char* key : {kFirstDeviceKey, kSecondDeviceKey})
       RegSetKeyValueA(HKEY_LOCAL_MACHINE, (key + std::string("\\5&1a&0&1")).c_str(), "Driver", REG_SZ, "x", 2);
-    runner = std::thread([this, environment] { folder.Run("Bramcot.exe", "", environment, 60000, &exitCode); });
+    runner = std::thread([this, environment] { folder.Run("Bramcot.exe", "", environment, 20000, &exitCode); });
     dialog = FindDialog(std::string(kMessageCaption) + " [1.02]");
   }
   ~InstallerRun() {
