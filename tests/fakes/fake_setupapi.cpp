@@ -18,6 +18,8 @@
 
 #include "fakes/fake_log.h"
 
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+
 namespace {
 
 BOOL Answer(const char* variable, const char* hardwareId) {
@@ -33,12 +35,13 @@ BOOL Answer(const char* variable, const char* hardwareId) {
 
 FAKE_EXPORT BOOL WINAPI UpdateDriverForPlugAndPlayDevicesA(HWND owner, LPCSTR hardwareId, LPCSTR infPath,
                                                           DWORD flags, PBOOL rebootRequired) {
-  FakeLog("UpdateDriver %lu %s %s %lX %s", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(owner)), hardwareId,
-          infPath, flags, rebootRequired ? "set" : "null");
+  // The line names the library, which is this one under another name.
   char name[MAX_PATH] = "";
-  GetEnvironmentVariableA("FAKE_NEWDEV_BLOCK", name, MAX_PATH);
-  if (HANDLE block = *name ? OpenEventA(SYNCHRONIZE, FALSE, name) : nullptr)
-    WaitForSingleObject(block, 5 * 60 * 1000), CloseHandle(block);
+  GetModuleFileNameA(reinterpret_cast<HMODULE>(&__ImageBase), name, MAX_PATH);
+  FakeLog("%s UpdateDriver %lu %s %s %lX %s", strrchr(name, '\\') + 1, static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(owner)),
+          hardwareId, infPath, flags, rebootRequired ? "set" : "null");
+  HANDLE block = GetEnvironmentVariableA("FAKE_NEWDEV_BLOCK", name, MAX_PATH) ? OpenEventA(SYNCHRONIZE, FALSE, name) : nullptr;
+  if (block) WaitForSingleObject(block, 5 * 60 * 1000), CloseHandle(block);
   // As the platform does after binding a driver: ask for a restart.
   if (rebootRequired) *rebootRequired = TRUE;
   return Answer("FAKE_NEWDEV_ANSWER", hardwareId);
