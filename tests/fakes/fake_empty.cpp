@@ -1,5 +1,5 @@
 // A library that loads but exports none of the functions looked up: copied
 // under a platform library's name, it stands for one lacking its exports.
-#include "fakes/fake_stub.h"
+#include "fakes/fake_log.h"
 
 FAKE_STUB(FakeNothing)

@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include <algorithm>
+#include <sstream>
 
 namespace testing_support {
 
@@ -26,9 +26,8 @@ std::string EnvironmentBlock(const FakeFolder::Environment& added) {
 }  // namespace
 
 bool FakeFolder::AddFake(const std::string& fake, const std::string& as) {
-  if (!CopyFileA(BuildPath("testbin\\fakes\\" + fake).c_str(), File(as).c_str(), FALSE)) return false;
   fakes.push_back(as.substr(0, as.rfind('.')));
-  return true;
+  return CopyFileA(BuildPath("testbin\\fakes\\" + fake).c_str(), File(as).c_str(), FALSE) != 0;
 }
 
 bool FakeFolder::AddProgram(const std::string& program) {
@@ -46,20 +45,15 @@ bool FakeFolder::Run(const std::string& program, const std::string& arguments,
     RegSetKeyValueA(HKEY_CURRENT_USER, overrides.c_str(), fake.c_str(), REG_SZ, "native", 7);
   bool ended = RunProgram("\"" + File(program) + "\" " + arguments, timeoutMs, exitCode, &block[0], Path().c_str());
   RegDeleteTreeA(HKEY_CURRENT_USER, settings.c_str());
-  RegDeleteKeyA(HKEY_CURRENT_USER, settings.c_str());
   return ended;
 }
 
-std::vector<std::string> FakeFolder::LogLines() const { return ReadLines(LogPath()); }
-
 std::vector<std::string> ReadLines(const std::string& path) {
   std::vector<std::string> lines;
-  std::string bytes;
+  std::string bytes, line;
   if (!ReadFileBytes(path, &bytes)) return lines;
-  for (size_t start = 0, end; start < bytes.size(); start = end + 1) {
-    end = std::min(bytes.find('\n', start), bytes.size());
-    lines.push_back(bytes.substr(start, end - start - (end > start && bytes[end - 1] == '\r')));
-  }
+  std::istringstream in(bytes);
+  while (std::getline(in, line)) lines.push_back(line.substr(0, line.find_last_not_of('\r') + 1));
   return lines;
 }
 

@@ -14,6 +14,9 @@
 
 namespace testing_support {
 
+// The lines of a text file without their line ends; empty when unreadable.
+std::vector<std::string> ReadLines(const std::string& path);
+
 class FakeFolder {
  public:
   typedef std::vector<std::pair<std::string, std::string>> Environment;
@@ -22,7 +25,7 @@ class FakeFolder {
   const std::string& Path() const { return folder.Path(); }
   std::string File(const std::string& name) const { return folder.File(name); }
 
-  // Copies testbin\fakes\<fake> (e.g. "newdev.dll", "fake_empty.dll") into the
+  // Copies testbin\fakes\<fake> (e.g. "setupapi.dll", "fake_empty.dll") into the
   // folder under the name `as`.
   bool AddFake(const std::string& fake, const std::string& as);
   // Copies testbin\<program> into the folder.
@@ -43,15 +46,12 @@ class FakeFolder {
 
   std::string LogPath() const { return folder.File("fake.log"); }
   // The lines the fakes recorded, in order.
-  std::vector<std::string> LogLines() const;
+  std::vector<std::string> LogLines() const { return ReadLines(LogPath()); }
 
  private:
   ScratchFolder folder;
   std::vector<std::string> fakes;  // library names without ".dll"
 };
-
-// The lines of a text file without their line ends; empty when unreadable.
-std::vector<std::string> ReadLines(const std::string& path);
 
 }  // namespace testing_support
 

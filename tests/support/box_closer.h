@@ -6,37 +6,26 @@
 #include <windows.h>
 #include <string.h>
 
+#include <atomic>
+#include <thread>
+
 class BoxCloser {
  public:
-  BoxCloser() : stop(0) { thread = CreateThread(nullptr, 0, Run, this, 0, nullptr); }
-  ~BoxCloser() {
-    InterlockedExchange(&stop, 1);
-    WaitForSingleObject(thread, 10000);
-    CloseHandle(thread);
-  }
+  BoxCloser() : thread([this] { for (; !stop; Sleep(200)) EnumWindows(Visit, 0); }) {}
+  ~BoxCloser() { stop = true, thread.join(); }
 
  private:
   static BOOL CALLBACK Visit(HWND window, LPARAM) {
     DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
     char className[64] = {};
+    GetWindowThreadProcessId(window, &pid);
     GetClassNameA(window, className, sizeof(className));
     if (pid != GetCurrentProcessId() || !IsWindowVisible(window) || strcmp(className, "#32770") != 0) return TRUE;
-    PostMessageA(window, WM_COMMAND, IDOK, 0);
-    PostMessageA(window, WM_CLOSE, 0, 0);
-    return FALSE;
-  }
-  static DWORD WINAPI Run(void* param) {
-    BoxCloser* self = static_cast<BoxCloser*>(param);
-    while (!self->stop) {
-      EnumWindows(Visit, 0);
-      Sleep(200);
-    }
-    return 0;
+    return PostMessageA(window, WM_COMMAND, IDOK, 0), PostMessageA(window, WM_CLOSE, 0, 0), FALSE;
   }
 
-  volatile LONG stop;
-  HANDLE thread;
+  std::atomic<bool> stop{false};
+  std::thread thread;
 };
 
 #endif  // TESTS_SUPPORT_BOX_CLOSER_H_

@@ -10,19 +10,13 @@
 // A device in a real device-info set, its hardware-ID property set to `bytes`.
 class DeviceWithHardwareId {
  public:
-  explicit DeviceWithHardwareId(const std::string& bytes) {
-    set = SetupDiCreateDeviceInfoList(&GUID_DEVCLASS_MEDIA, nullptr);
-    data.cbSize = sizeof(data);
-    created = SetupDiCreateDeviceInfoA(set, "MEDIA", &GUID_DEVCLASS_MEDIA, nullptr, nullptr,
-                                       DICD_GENERATE_ID, &data) &&
-              SetupDiSetDeviceRegistryPropertyA(set, &data, SPDRP_HARDWAREID,
-                                                reinterpret_cast<const BYTE*>(bytes.data()),
+  explicit DeviceWithHardwareId(const std::string& bytes)
+      : set(SetupDiCreateDeviceInfoList(&GUID_DEVCLASS_MEDIA, nullptr)), data{sizeof(data), {}, 0, 0} {
+    created = SetupDiCreateDeviceInfoA(set, "MEDIA", &GUID_DEVCLASS_MEDIA, nullptr, nullptr, DICD_GENERATE_ID, &data) &&
+              SetupDiSetDeviceRegistryPropertyA(set, &data, SPDRP_HARDWAREID, reinterpret_cast<const BYTE*>(bytes.data()),
                                                 static_cast<DWORD>(bytes.size()));
   }
-  ~DeviceWithHardwareId() {
-    SetupDiRemoveDevice(set, &data);
-    SetupDiDestroyDeviceInfoList(set);
-  }
+  ~DeviceWithHardwareId() { SetupDiRemoveDevice(set, &data), SetupDiDestroyDeviceInfoList(set); }
   HDEVINFO set;
   SP_DEVINFO_DATA data;
   bool created;
