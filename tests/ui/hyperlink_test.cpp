@@ -2,101 +2,69 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
-#include "link_render.h"
+#include "control_window.h"
 #include "support/test_support.h"
 
 namespace {
 
-const char kSettings[] = "Software\\Microsoft\\Internet Explorer\\Settings";
-const char kMain[] = "Software\\Microsoft\\Internet Explorer\\Main";
-const COLORREF kRed = RGB(255, 0, 0), kGreen = RGB(0, 128, 0), kDefaultLink = 0xCC6600;
-
-// Every Internet Explorer value the link reads, removed after each test.
-class HyperlinkTest : public testing::Test {
- protected:
-  void SetUp() override {
-    for (UserValue& value : values) value.Set(nullptr);
-    ASSERT_NE(parent, nullptr);
-  }
-  void TearDown() override { ClearTestParent(); }
-
-  HWND MakeStatic(int width, DWORD style = 0) {
-    return CreateWindowA("STATIC", "Static text", WS_CHILD | WS_VISIBLE | SS_CENTERIMAGE | style, 10, 10, width,
-                         24, parent, reinterpret_cast<HMENU>(1006), nullptr, nullptr);
-  }
-  // Puts the cursor over the link's text and lets the link see it move.
-  void Hover(HWND item, const Hyperlink& link) {
-    POINT point = {link.TextExtent().cx / 2, 12};
-    ClientToScreen(item, &point);
-    SetCursorPos(point.x, point.y);
-    SendMessageA(item, WM_MOUSEMOVE, 0, MAKELPARAM(point.x, 12));
-    ASSERT_TRUE(link.Flags() & Hyperlink::kHovering);
-  }
-
-  UserValue values[5] = {{kSettings, "Use Anchor Hover Color"}, {kSettings, "Anchor Color"},
-                         {kSettings, "Anchor Color Hover"}, {kMain, "Anchor Underline"},
-                         {kMain, "Use_DlgBox_Colors"}};
-  HWND parent = TestParent();
-};
+// Puts the cursor over the link's text and lets the link see it move.
+void Hover(HWND item, const Hyperlink& link) {
+  POINT point = {link.TextExtent().cx / 2, 12};
+  ClientToScreen(item, &point);
+  SetCursorPos(point.x, point.y);
+  SendMessageA(item, WM_MOUSEMOVE, 0, 0);
+  EXPECT_TRUE(link.Flags() & Hyperlink::kHovering);
+}
 
 // Colours and underline as drawn, idle and hovering: an underline is an
 // unbroken run of the text colour nearly as wide as the text.
-TEST_F(HyperlinkTest, ColoursAndUnderlineFollowTheLinkSettings) {
+TEST(HyperlinkTest, ColoursAndUnderlineFollowTheLinkSettings) {
+  const char* const kValues[][2] = {{"Settings", "Use Anchor Hover Color"}, {"Settings", "Anchor Color"},
+                                    {"Settings", "Anchor Color Hover"}, {"Main", "Anchor Underline"}};
   const struct {
-    const char* settings[4];  // the first four of `values`
+    const char* settings[4];  // for kValues
     COLORREF idle, hovering;
     bool idleLine, hoverLine;
   } kCases[] = {
-      {{"no", "0,255", "0,128,0", "hover"}, kDefaultLink, kDefaultLink, false, true},  // two numbers: ignored
-      {{"YES", "300,0,0", "0,128,0", "HoVeR"}, RGB(44, 0, 0), kGreen, false, true},   // cut to 8 bits
-      {{"no", "255,0,0", nullptr, "no"}, kRed, kRed, false, false},
-      {{nullptr, "255,0,0", "0,128,0", "sometimes"}, kRed, kGreen, true, true},
+      {{"no", "0,255", "0,128,0", "no"}, 0xCC6600, 0xCC6600, false, false},  // two numbers: ignored
+      {{"YES", "300,0,0", "0,128,0", "HoVeR"}, RGB(44, 0, 0), RGB(0, 128, 0), false, true},  // cut to 8 bits
+      {{nullptr, "255,0,0", "0,128,0", "sometimes"}, RGB(255, 0, 0), RGB(0, 128, 0), true, true},
+  };
+  auto setValues = [&](const char* const* settings) {  // null removes them
+    for (int v = 0; v < 4; ++v) {
+      const std::string path = std::string("Software\\Microsoft\\Internet Explorer\\") + kValues[v][0];
+      const char* text = settings ? settings[v] : nullptr;
+      if (text) RegSetKeyValueA(HKEY_CURRENT_USER, path.c_str(), kValues[v][1], REG_SZ, text, lstrlenA(text) + 1);
+      if (!text) RegDeleteKeyValueA(HKEY_CURRENT_USER, path.c_str(), kValues[v][1]);
+    }
   };
   for (size_t i = 0; i < sizeof(kCases) / sizeof(kCases[0]); ++i) {
-    const auto& c = kCases[i];
     SCOPED_TRACE("case " + std::to_string(i));
-    for (int v = 0; v < 4; ++v) values[v].Set(c.settings[v]);
-    HWND item = MakeStatic(200);
+    setValues(kCases[i].settings);
+    HWND item = MakeStatic("", 200);
     Hyperlink link;
     link.Setup(item, "Web site", "", 0, 0);
-    const int lineLength = link.TextExtent().cx * 8 / 10;
-    ASSERT_GT(lineLength, 10);
-    Pixels shown = RenderClient(item);
-    EXPECT_GT(shown.Count(c.idle), 0);
-    EXPECT_EQ(shown.LongestRun(c.idle) >= lineLength, c.idleLine);
-    Hover(item, link);
-    shown = RenderClient(item);
-    EXPECT_GT(shown.Count(c.hovering), 0);
-    if (c.hovering != c.idle) { EXPECT_EQ(shown.Count(c.idle), 0); }
-    EXPECT_EQ(shown.LongestRun(c.hovering) >= lineLength, c.hoverLine);
+    for (bool hovering : {false, true}) {
+      if (hovering) Hover(item, link);
+      const std::vector<COLORREF> shown = ClientPixels(item, RGB(255, 255, 255));
+      const COLORREF colour = hovering ? kCases[i].hovering : kCases[i].idle;
+      int longestRun = 0;
+      for (size_t p = 0, run = 0; p < shown.size(); ++p)
+        longestRun = std::max<int>(longestRun, run = shown[p] == colour ? (p % 200 ? run + 1 : 1) : 0);
+      EXPECT_GT(std::count(shown.begin(), shown.end(), colour), 0) << hovering;
+      EXPECT_EQ(longestRun >= link.TextExtent().cx * 8 / 10, hovering ? kCases[i].hoverLine : kCases[i].idleLine);
+    }
     DestroyWindow(item);
   }
-}
-
-TEST_F(HyperlinkTest, FontShrinksOneUnitAtATimeToFitButNotBelowFour) {
-  const struct {
-    const char* caption;
-    int width;
-  } kCases[] = {{"www.example.com/drivers/receivers", 120},
-                {"A caption that cannot fit however small the font becomes", 20}};
-  for (size_t i = 0; i < sizeof(kCases) / sizeof(kCases[0]); ++i) {
-    const auto& c = kCases[i];
-    SCOPED_TRACE("case " + std::to_string(i));
-    HWND item = MakeStatic(c.width);
-    Hyperlink link;
-    link.Setup(item, c.caption, "", 0, Hyperlink::kStartAtClientHeight);
-    EXPECT_EQ(HeightOf(link.PlainFont()), HeightOf(link.UnderlinedFont()));
-    ExpectLargestFit(item, link.UnderlinedFont(), c.caption, c.width, 24, false);
-    if (i == 1) { EXPECT_EQ(HeightOf(link.UnderlinedFont()), 4); }
-    DestroyWindow(item);
-  }
+  setValues(nullptr);
 }
 
 // Which messages activate, seen as the parent's notification; then one real
 // launch of a copy of the launch stub through the shell.
-TEST_F(HyperlinkTest, ActivatesOnButtonUpAndKeyReleaseOnly) {
+TEST(HyperlinkTest, ActivatesOnButtonUpAndKeyReleaseOnly) {
   const struct {
     UINT message;
     WPARAM wParam;
@@ -107,52 +75,43 @@ TEST_F(HyperlinkTest, ActivatesOnButtonUpAndKeyReleaseOnly) {
       {WM_KEYUP, VK_SPACE, false, 1},        {WM_KEYDOWN, VK_RETURN, false, 0}, {WM_KEYUP, 'A', false, 0},
   };
   for (size_t i = 0; i < sizeof(kCases) / sizeof(kCases[0]); ++i) {
-    HWND item = MakeStatic(200);
+    SCOPED_TRACE("case " + std::to_string(i));
+    HWND item = MakeStatic("", 200);
     Hyperlink link;
     link.Setup(item, "Web site", "", 0, Hyperlink::kNotifyParent);
     if (kCases[i].hover) Hover(item, link);
     parentCommands = 0;
     SendMessageA(item, kCases[i].message, kCases[i].wParam, 0);
-    EXPECT_EQ(parentCommands, kCases[i].opens) << "case " << i;
+    EXPECT_EQ(parentCommands, kCases[i].opens);
     DestroyWindow(item);
   }
-
   testing_support::ScratchFolder folder;
   const std::string program = folder.File("site.exe"), record = folder.File("launch_record.txt");
   ASSERT_TRUE(CopyFileA(testing_support::BuildPath("testbin\\launch_stub.exe").c_str(), program.c_str(), FALSE));
-  HWND item = MakeStatic(200);
+  HWND item = MakeStatic("", 200);
   Hyperlink link;
   link.Setup(item, "Web site", program.c_str(), 0, 0);
   SendMessageA(item, WM_KEYUP, VK_RETURN, 0);
-  for (DWORD start = GetTickCount(); GetTickCount() - start < 10000;) {
-    if (GetFileAttributesA(record.c_str()) != INVALID_FILE_ATTRIBUTES) break;
-    PumpFor(50);
-  }
+  PumpFor(10000, [&] { return GetFileAttributesA(record.c_str()) != INVALID_FILE_ATTRIBUTES; });
   EXPECT_NE(GetFileAttributesA(record.c_str()), INVALID_FILE_ATTRIBUTES) << "the target was not opened";
   PumpFor(300);  // the stub ends before the folder goes
   DestroyWindow(item);
 }
 
-TEST_F(HyperlinkTest, TextsAreCutNotOverrunAndTheStaticKeepsNone) {
+TEST(HyperlinkTest, TextsAreCutNotOverrunAndTheStaticKeepsNone) {
   const std::string longText(300, 'x');
-  HWND item = MakeStatic(200);
-  {
-    Hyperlink link;
-    link.Setup(item, longText.c_str(), longText.c_str(), 0, 0);
-    EXPECT_EQ(std::string(link.Target()), longText.substr(0, Hyperlink::kTargetSize - 1));
-    EXPECT_EQ(std::string(link.DisplayText()), longText);
-    char buffer[16];
-    memset(buffer, '#', sizeof(buffer));
-    EXPECT_EQ(SendMessageA(item, WM_GETTEXT, 10, reinterpret_cast<LPARAM>(buffer)), 9);
-    EXPECT_EQ(std::string(buffer), longText.substr(0, 9));
-    EXPECT_EQ(buffer[10], '#') << "written past the given size";
-    Hyperlink masked;
-    masked.Setup(MakeStatic(200), "Web site", "", 0, Hyperlink::kMasked);
-    EXPECT_EQ(std::string(masked.DisplayText()), "********");
-  }
-  char buffer[32] = "unchanged";
-  GetWindowTextA(item, buffer, sizeof(buffer));
-  EXPECT_STREQ(buffer, "") << "the static itself keeps no text";
+  HWND item = MakeStatic("Static text", 200);
+  Hyperlink link, masked;
+  link.Setup(item, longText.c_str(), longText.c_str(), 0, 0);
+  EXPECT_EQ(link.Target(), longText.substr(0, Hyperlink::kTargetSize - 1));
+  char buffer[16] = "###############";
+  EXPECT_EQ(SendMessageA(item, WM_GETTEXT, 10, reinterpret_cast<LPARAM>(buffer)), 9);
+  EXPECT_EQ(std::string(buffer, 11), longText.substr(0, 9) + '\0' + '#') << "cut to the size given";
+  WCHAR own[8];
+  EXPECT_EQ(InternalGetWindowText(item, own, 8), 0) << "the static itself keeps no text";
+  masked.Setup(MakeStatic("", 200), "Web site", "", 0, Hyperlink::kMasked);
+  EXPECT_STREQ(masked.DisplayText(), "********");
+  DestroyWindow(item);
 }
 
 }  // namespace

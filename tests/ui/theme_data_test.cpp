@@ -1,123 +1,118 @@
-// ThemeData and SeparatorLine: in this process against the prefix's own
-// uxtheme.dll, and in controls_host beside a fake uxtheme.dll whose calls
-// are logged.
+// ThemeData and SeparatorLine against fake_uxtheme.dll (see there for its
+// script and log), which the product loads as "uxtheme.dll": while a test
+// runs, this program's import of LoadLibraryA points at a loader that swaps
+// the name.
+#include "ui/theme_data.h"
+
 #include <gtest/gtest.h>
 
-#include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "fakes/fake_folder.h"
+#include "control_window.h"
+#include "support/test_support.h"
 #include "ui/separator_line.h"
-#include "ui/separator_render.h"
-#include "ui/theme_data.h"
+
+typedef HMODULE(WINAPI* Loader)(const char*);
+extern "C" Loader loadLibraryImport asm("__imp__LoadLibraryA@4");
 
 namespace {
 
-using testing_support::FakeFolder;
+const Loader realLoadLibrary = loadLibraryImport;
+std::string fakePath;
 
-// A 100 x 1 static at (20, 30) becomes a 103 x 3 band at (18, 29); the etched
-// line's shadow row covers exactly the static's original columns and row.
-const char kPlacement[] = "18 29 103 3";
-const std::vector<std::string> kEtchedRows = {std::string(103, 'm'), "mm" + std::string(100, 's') + "m",
-                                              "mm" + std::string(100, 'h') + "m"};
-
-TEST(ThemeDataTest, VisualStylesOffKeepTheLibraryBoundAndTheSeparatorEtched) {
-  HWND parent = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
-  HWND item = CreateWindowA("STATIC", "", WS_CHILD | WS_VISIBLE | SS_BLACKFRAME, 20, 30, 100, 1, parent, nullptr,
-                            nullptr, nullptr);
-  ASSERT_TRUE(TurnOffVisualStyles(item));
-  ThemeData theme;
-  if (theme.Open(item, L"Toolbar")) GTEST_SKIP() << "SetWindowTheme did not turn visual styles off";
-  EXPECT_TRUE(theme.Bound());
-  theme.Close();
-  EXPECT_FALSE(theme.Bound());
-
-  const WNDPROC classProcedure = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(item, GWLP_WNDPROC));
-  SeparatorLine line, second;
-  EXPECT_NE(line.Attach(item), 0);
-  EXPECT_EQ(PlacementText(item), kPlacement);
-  EXPECT_EQ(GetWindowLongA(item, GWL_EXSTYLE) & (WS_EX_TRANSPARENT | WS_EX_STATICEDGE), WS_EX_TRANSPARENT);
-  EXPECT_EQ(RenderRows(item), kEtchedRows);
-  EXPECT_EQ(second.Attach(item), 0) << "one separator per window";
-  EXPECT_EQ(PlacementText(item), kPlacement) << "a refused attach moves nothing";
-  line.Release();
-  line.Release();
-  EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(item, GWLP_WNDPROC)), classProcedure);
-  EXPECT_EQ(GetPropA(item, SubclassHook<kSeparatorFamily>::kPropertyName.text), nullptr);
-  DestroyWindow(parent);
+HMODULE WINAPI LoadSwapped(const char* name) {
+  return realLoadLibrary(lstrcmpiA(name, "uxtheme.dll") ? name : fakePath.c_str());
 }
 
-// The log lines a list of short tokens stands for: the fake's L<ok> (load),
-// T<n> (OpenThemeData giving handle n, 0 none), d<n>/s<n>/f<n> (drawing on
-// handle n succeeds / finds it stale / fails), A<ok> (IsThemeActive),
-// C<n> (CloseThemeData); the host's O<r>, D<r>, X (Open, DrawBackground,
-// Close), and the separator's attach, etched|themed rows and release.
-std::vector<std::string> Expand(const std::string& tokens) {
-  const std::map<char, std::string> lines = {
-      {'L', "uxtheme.load -> "}, {'T', "uxtheme.OpenThemeData Toolbar -> "}, {'d', "0x00000000"},
-      {'s', "0x80070006"},       {'f', "0x80004005"},                        {'A', "uxtheme.IsThemeActive -> "},
-      {'C', "uxtheme.CloseThemeData "}, {'O', "host.Open "},                 {'D', "host.DrawBackground "}};
-  std::vector<std::string> out;
-  std::istringstream in(tokens);
-  for (std::string token; in >> token;) {
-    const std::string handle = token.size() == 2 && token[1] != '0' ? std::string("0007E00") + token[1] : "00000000";
-    const char kind = token.size() == 2 ? token[0] : 0;
-    if (kind == 'd' || kind == 's' || kind == 'f')
-      out.push_back("uxtheme.DrawThemeBackground " + handle + " part 6 state 1 clip null -> " + lines.at(kind));
-    else if (kind == 'T' || kind == 'C')
-      out.push_back(lines.at(kind) + handle);
-    else if (kind && lines.count(kind))
-      out.push_back(lines.at(kind) + token[1]);
-    else if (token == "attach")
-      out.insert(out.end(), {"host.Attach 1", std::string("host.placement ") + kPlacement});
-    else if (token == "etched" || token == "themed")
-      for (size_t y = 0; y < 3; ++y)
-        out.push_back("host.row " + std::to_string(y) + " " + (token == "etched" ? kEtchedRows[y] : std::string(103, 'm')));
-    else if (token == "release")
-      out.insert(out.end(), {"host.Release", "host.end"});
-    else
-      out.push_back(token == "X" ? "host.Close" : token);
+// Makes testbin\fakes\<fake> this program's uxtheme.dll, with `script` and
+// an empty log, for its lifetime.
+class FakeUxtheme {
+ public:
+  FakeUxtheme(const char* fake, const char* script) {
+    fakePath = testing_support::BuildPath(std::string("testbin\\fakes\\") + fake);
+    SetEnvironmentVariableA("FAKE_UXTHEME", script);
+    SetEnvironmentVariableA("FAKE_UXTHEME_LOG", "");
+    Point(&LoadSwapped);
   }
-  return out;
-}
+  ~FakeUxtheme() { Point(realLoadLibrary); }
+  static std::string Log() {
+    char text[4096] = "";
+    GetEnvironmentVariableA("FAKE_UXTHEME_LOG", text, sizeof(text));
+    return text;
+  }
+  // Adds the test's own word to the log.
+  static void Note(const std::string& word) { SetEnvironmentVariableA("FAKE_UXTHEME_LOG", (Log() + word).c_str()); }
 
-struct HostCase {
-  const char* fake;
-  FakeFolder::Environment environment;
-  const char* arguments;
-  const char* log;
+ private:
+  static void Point(Loader loader) {
+    DWORD protection;
+    VirtualProtect(&loadLibraryImport, sizeof(loadLibraryImport), PAGE_READWRITE, &protection);
+    loadLibraryImport = loader;
+    VirtualProtect(&loadLibraryImport, sizeof(loadLibraryImport), protection, &protection);
+  }
 };
 
-TEST(ThemeDataHostTest, ScriptedUxtheme) {
-  const char* kStale = "FAKE_UXTHEME_DRAW";
-  const HostCase cases[] = {
+// Steps: o Open with "Toolbar", b Open without a class list, d DrawBackground,
+// c Close; the test notes their results as O<r>, R<r> and X.
+TEST(ThemeDataTest, ScriptedUxtheme) {
+  const struct {
+    const char* fake;
+    const char* script;
+    const char* steps;
+    const char* log;
+  } kCases[] = {
       // A stale handle reopens once; closing twice closes once.
-      {"uxtheme.dll", {{kStale, "0x80070006"}}, "theme open draw draw close close",
-       "L1 T1 O1 s1 A1 C1 L1 T2 d2 D1 d2 D1 C2 X X"},
-      // A reopen that opens no theme returns 0.
-      {"uxtheme.dll", {{kStale, "0x80070006"}, {"FAKE_UXTHEME_OPEN", "1;0"}}, "theme open draw",
-       "L1 T1 O1 s1 A1 C1 L1 T0 D0"},
-      // A stale handle with no active theme keeps the theme.
-      {"uxtheme.dll", {{kStale, "0x80070006"}, {"FAKE_UXTHEME_ACTIVE", "0"}}, "theme open draw close",
-       "L1 T1 O1 s1 A0 D0 C1 X"},
-      {"uxtheme.dll", {}, "theme bare close", "L1 O1 X"},  // no class list binds without opening
-      {"fake_empty.dll", {}, "theme open draw", "O0 D0"},  // a library without the theme functions
-      // The separator: the theme's line, or the etched one without uxtheme or
-      // when drawing fails; Release closes the theme, destruction does not.
-      {"uxtheme.dll", {}, "separator", "L1 T1 attach d1 themed C1 release"},
-      {"uxtheme.dll", {{kStale, "0x80004005"}}, "separator", "L1 T1 attach f1 etched C1 release"},
+      {"fake_uxtheme.dll", "9 80070006 1", "oddcc",
+       " L T1 O1 D1:6:1=80070006 A1 C1 L T2 D2:6:1=0 R1 D2:6:1=0 R1 C2 X X"},
+      {"fake_uxtheme.dll", "1 80070006 1", "od", " L T1 O1 D1:6:1=80070006 A1 C1 L T0 R0"},  // reopens nothing
+      {"fake_uxtheme.dll", "9 80070006 0", "odc", " L T1 O1 D1:6:1=80070006 A0 R0 C1 X"},  // no theme active
+      {"fake_uxtheme.dll", "9 0 1", "bc", " L O1 X"},  // no class list: bound, nothing opened
+      {"fake_empty.dll", "9 0 1", "od", " O0 R0"},     // a library without the theme functions
   };
-  for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
-    SCOPED_TRACE(testing::Message() << "case " << i);
-    FakeFolder folder;
-    ASSERT_TRUE(folder.AddFake(cases[i].fake, "uxtheme.dll"));
-    ASSERT_TRUE(folder.AddProgram("controls_host.exe"));
-    DWORD exitCode = 99;
-    ASSERT_TRUE(folder.Run("controls_host.exe", cases[i].arguments, cases[i].environment, 60000, &exitCode));
-    EXPECT_EQ(exitCode, 0u) << "the host must not crash";
-    EXPECT_EQ(folder.LogLines(), Expand(cases[i].log));
+  for (size_t i = 0; i < sizeof(kCases) / sizeof(kCases[0]); ++i) {
+    SCOPED_TRACE("case " + std::to_string(i));
+    FakeUxtheme fake(kCases[i].fake, kCases[i].script);
+    ThemeData theme;
+    RECT rect = {0, 0, 10, 3};
+    for (const char* step = kCases[i].steps; *step; ++step) {
+      if (*step == 'o' || *step == 'b') fake.Note(" O" + std::to_string(theme.Open(nullptr, *step == 'o' ? L"Toolbar" : nullptr)));
+      if (*step == 'd') fake.Note(" R" + std::to_string(theme.DrawBackground(nullptr, 6, 1, &rect)));
+      if (*step == 'c') theme.Close(), fake.Note(" X");
+    }
+    EXPECT_EQ(fake.Log(), kCases[i].log);
+  }
+}
+
+// A 100 x 1 static at (20, 30) becomes a 103 x 3 band at (18, 29), without
+// its static edge. Where the theme draws nothing else is drawn; where it
+// fails, the etched line's shadow row covers the static's own columns and
+// row. Release restores the static and closes the theme.
+TEST(SeparatorLineTest, ThemeLineElseEtched) {
+  const COLORREF kMarker = RGB(255, 0, 255);
+  for (bool etched : {false, true}) {
+    SCOPED_TRACE(etched ? "etched" : "themed");
+    FakeUxtheme fake("fake_uxtheme.dll", etched ? "9 80004005 1" : "9 0 1");
+    HWND item = CreateWindowExA(WS_EX_STATICEDGE, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_BLACKFRAME, 20, 30, 100, 1,
+                                TestParent(), nullptr, nullptr, nullptr);
+    const LONG_PTR classProcedure = GetWindowLongPtrA(item, GWLP_WNDPROC);
+    SeparatorLine line, second;
+    EXPECT_NE(line.Attach(item), 0);
+    EXPECT_EQ(second.Attach(item), 0) << "one separator per window";
+    RECT placed;
+    GetWindowRect(item, &placed);
+    MapWindowPoints(nullptr, TestParent(), reinterpret_cast<POINT*>(&placed), 2);
+    EXPECT_EQ(std::vector<LONG>({placed.left, placed.top, placed.right, placed.bottom}),
+              std::vector<LONG>({18, 29, 121, 32}));
+    EXPECT_EQ(GetWindowLongA(item, GWL_EXSTYLE) & (WS_EX_TRANSPARENT | WS_EX_STATICEDGE), WS_EX_TRANSPARENT);
+    std::vector<COLORREF> expected(3 * 103, kMarker);
+    for (int x = 2; etched && x < 102; ++x)
+      expected[103 + x] = GetSysColor(COLOR_BTNSHADOW), expected[206 + x] = GetSysColor(COLOR_BTNHIGHLIGHT);
+    EXPECT_EQ(ClientPixels(item, kMarker), expected);
+    line.Release();
+    EXPECT_EQ(GetWindowLongPtrA(item, GWLP_WNDPROC), classProcedure);
+    EXPECT_EQ(fake.Log(), etched ? " L T1 D1:6:1=80004005 C1" : " L T1 D1:6:1=0 C1");
+    DestroyWindow(item);
   }
 }
 
