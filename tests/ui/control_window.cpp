@@ -5,7 +5,6 @@ int parentCommands = 0, parentLeaves = 0;
 namespace {
 
 LRESULT CALLBACK ParentProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_CTLCOLORSTATIC) return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
   parentCommands += message == WM_COMMAND;
   parentLeaves += message == WM_MOUSELEAVE;
   return DefWindowProcA(window, message, wParam, lParam);
@@ -14,16 +13,12 @@ LRESULT CALLBACK ParentProcedure(HWND window, UINT message, WPARAM wParam, LPARA
 }  // namespace
 
 HWND TestParent() {
-  static HWND parent = nullptr;
-  if (!parent) {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = &ParentProcedure;
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    windowClass.lpszClassName = "ControlTestParent";
-    RegisterClassA(&windowClass);
-    parent = CreateWindowExA(WS_EX_TOPMOST, "ControlTestParent", "", WS_POPUP | WS_VISIBLE, 100, 100, 360, 120,
-                             nullptr, nullptr, nullptr, nullptr);
-  }
+  static const HWND parent = [] {  // a popup of the static class, with a procedure of its own
+    HWND window = CreateWindowExA(WS_EX_TOPMOST, "STATIC", "", WS_POPUP | WS_VISIBLE, 100, 100, 360, 120, nullptr,
+                                  nullptr, nullptr, nullptr);
+    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ParentProcedure));
+    return window;
+  }();
   return parent;
 }
 
@@ -49,14 +44,13 @@ std::vector<COLORREF> ClientPixels(HWND window, COLORREF marker) {
   HDC dc = CreateCompatibleDC(nullptr);
   HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
   HGDIOBJ old = SelectObject(dc, bitmap);
-  HBRUSH brush = CreateSolidBrush(marker);
-  FillRect(dc, &client, brush);
+  SetDCBrushColor(dc, marker);
+  FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
   SendMessageA(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
   GdiFlush();
   std::vector<COLORREF> pixels;
   for (int i = 0; i < client.right * client.bottom; ++i)  // 0x00RRGGBB to a COLORREF
     pixels.push_back(RGB(GetBValue(bits[i]), GetGValue(bits[i]), GetRValue(bits[i])));
-  DeleteObject(brush);
   SelectObject(dc, old);
   DeleteObject(bitmap);
   DeleteDC(dc);

@@ -9,9 +9,8 @@
 #include <vector>
 
 // The one test parent of the process (each top-level window costs Wine
-// seconds): visible, topmost, 360 x 120 at (100, 100), white, answering
-// WM_CTLCOLORSTATIC with a white brush. It counts the WM_COMMAND and
-// WM_MOUSELEAVE it receives.
+// seconds): visible, topmost, 360 x 120 at (100, 100). It counts the
+// WM_COMMAND and WM_MOUSELEAVE it receives.
 extern int parentCommands, parentLeaves;
 HWND TestParent();
 // A visible static child of the test parent, `width` x 24 at (10, 10).

@@ -10,23 +10,9 @@
 
 namespace {
 
-// Whether `text` in `font` made `grow` units taller fits the client area of
-// `item`: lower, and narrower (`orAsWide`: or as wide).
-bool Fits(HWND item, HFONT font, const char* text, int grow, bool orAsWide) {
-  LOGFONTA description;
-  GetObjectA(font, sizeof(description), &description);
-  description.lfHeight += grow;
-  HFONT sized = CreateFontIndirectA(&description);
-  const SIZE extent = MeasureText(item, sized, text);
-  DeleteObject(sized);
-  RECT client;
-  GetClientRect(item, &client);
-  return (orAsWide ? extent.cx <= client.right : extent.cx < client.right) && extent.cy < client.bottom;
-}
-
 // Both controls shrink their font one unit at a time from the client's
-// height until the text fits, the link as wide as the client at most, the
-// label narrower; never below 4.
+// height (24) until the text fits, never below 4: lower than the client, and
+// narrower, for the link as wide at most.
 TEST(FitFontTest, ControlsTakeTheLargestFontThatFits) {
   const struct {
     bool link;
@@ -36,7 +22,7 @@ TEST(FitFontTest, ControlsTakeTheLargestFontThatFits) {
                 {true, "A caption that cannot fit however small the font becomes", 20},
                 {false, "Television receiver driver", 150},
                 {false, "Far too long a title for so narrow a label", 30}};
-  for (size_t i = 0; i < sizeof(kCases) / sizeof(kCases[0]); ++i) {
+  for (size_t i = 0; i < std::size(kCases); ++i) {
     const auto& c = kCases[i];
     SCOPED_TRACE("case " + std::to_string(i));
     HWND item = MakeStatic(c.text, c.width);
@@ -44,15 +30,18 @@ TEST(FitFontTest, ControlsTakeTheLargestFontThatFits) {
     StyledLabel label;
     if (c.link) link.Setup(item, c.text, "", 0, Hyperlink::kStartAtClientHeight);
     if (!c.link) label.Setup(item, StyledLabel::Settings());
-    const HFONT font = c.link ? link.UnderlinedFont() : label.Font();
-    LOGFONTA chosen, plain = {};
-    GetObjectA(font, sizeof(chosen), &chosen);
-    EXPECT_EQ(chosen.lfHeight == 4, i % 2 == 1);
-    EXPECT_TRUE(chosen.lfHeight == 4 || Fits(item, font, c.text, 0, c.link));
-    EXPECT_FALSE(chosen.lfHeight < 24 && Fits(item, font, c.text, 1, c.link)) << "one unit larger fits too";
-    if (c.link) {
-      GetObjectA(link.PlainFont(), sizeof(plain), &plain);
-      EXPECT_EQ(plain.lfHeight, chosen.lfHeight);
+    LOGFONTA font, plain;
+    GetObjectA(c.link ? link.UnderlinedFont() : label.Font(), sizeof(font), &font);
+    GetObjectA(c.link ? link.PlainFont() : label.Font(), sizeof(plain), &plain);
+    EXPECT_EQ(plain.lfHeight, font.lfHeight);
+    EXPECT_EQ(font.lfHeight == 4, i % 2 == 1);
+    for (int grow : {0, 1}) {  // fits as it is (or is 4 high), not one unit larger (or is 24 high)
+      font.lfHeight += grow;
+      HFONT sized = CreateFontIndirectA(&font);
+      const SIZE extent = MeasureText(item, sized, c.text);
+      DeleteObject(sized);
+      const bool fits = extent.cx + !c.link <= c.width && extent.cy < 24;
+      EXPECT_EQ((fits && font.lfHeight <= 24) || (font.lfHeight == 4 && !grow), !grow) << "at " << font.lfHeight;
     }
     DestroyWindow(item);
   }

@@ -19,68 +19,63 @@ extern "C" Loader loadLibraryImport asm("__imp__LoadLibraryA@4");
 namespace {
 
 const Loader realLoadLibrary = loadLibraryImport;
-std::string fakePath;
+std::string swappedPath;
 
 HMODULE WINAPI LoadSwapped(const char* name) {
-  return realLoadLibrary(lstrcmpiA(name, "uxtheme.dll") ? name : fakePath.c_str());
+  return realLoadLibrary(lstrcmpiA(name, "uxtheme.dll") ? name : swappedPath.c_str());
 }
 
-// Makes testbin\fakes\<fake> this program's uxtheme.dll, with `script` and
-// an empty log, for its lifetime.
-class FakeUxtheme {
- public:
-  FakeUxtheme(const char* fake, const char* script) {
-    fakePath = testing_support::BuildPath(std::string("testbin\\fakes\\") + fake);
-    SetEnvironmentVariableA("FAKE_UXTHEME", script);
-    SetEnvironmentVariableA("FAKE_UXTHEME_LOG", "");
-    Point(&LoadSwapped);
-  }
-  ~FakeUxtheme() { Point(realLoadLibrary); }
-  static std::string Log() {
-    char text[4096] = "";
-    GetEnvironmentVariableA("FAKE_UXTHEME_LOG", text, sizeof(text));
-    return text;
-  }
-  // Adds the test's own word to the log.
-  static void Note(const std::string& word) { SetEnvironmentVariableA("FAKE_UXTHEME_LOG", (Log() + word).c_str()); }
+void PointImport(Loader loader) {
+  DWORD protection;
+  VirtualProtect(&loadLibraryImport, sizeof(loadLibraryImport), PAGE_READWRITE, &protection);
+  loadLibraryImport = loader;
+  VirtualProtect(&loadLibraryImport, sizeof(loadLibraryImport), protection, &protection);
+}
 
- private:
-  static void Point(Loader loader) {
-    DWORD protection;
-    VirtualProtect(&loadLibraryImport, sizeof(loadLibraryImport), PAGE_READWRITE, &protection);
-    loadLibraryImport = loader;
-    VirtualProtect(&loadLibraryImport, sizeof(loadLibraryImport), protection, &protection);
+// While it lives, testbin\fakes\<file> is this program's uxtheme.dll, and
+// fake_uxtheme.dll is held loaded with `script` and an empty log.
+struct FakeUxtheme {
+  FakeUxtheme(const char* file, std::vector<long> script) {
+    swappedPath = testing_support::BuildPath(std::string("testbin\\fakes\\") + file);
+    std::copy(script.begin(), script.end(), reinterpret_cast<long*>(GetProcAddress(module, "uxthemeScript")));
+    log[0] = '\0';
+    PointImport(&LoadSwapped);
   }
+  ~FakeUxtheme() {
+    PointImport(realLoadLibrary);
+    FreeLibrary(module);
+  }
+  HMODULE module = LoadLibraryA(testing_support::BuildPath("testbin\\fakes\\fake_uxtheme.dll").c_str());
+  char* log = reinterpret_cast<char*>(GetProcAddress(module, "uxthemeLog"));
 };
 
 // Steps: o Open with "Toolbar", b Open without a class list, d DrawBackground,
-// c Close; the test notes their results as O<r>, R<r> and X.
+// c Close; the test logs their results as O<r>, R<r> and X.
 TEST(ThemeDataTest, ScriptedUxtheme) {
   const struct {
-    const char* fake;
-    const char* script;
+    const char* file;
+    std::vector<long> script;
     const char* steps;
     const char* log;
   } kCases[] = {
       // A stale handle reopens once; closing twice closes once.
-      {"fake_uxtheme.dll", "9 80070006 1", "oddcc",
-       " L T1 O1 D1:6:1=80070006 A1 C1 L T2 D2:6:1=0 R1 D2:6:1=0 R1 C2 X X"},
-      {"fake_uxtheme.dll", "1 80070006 1", "od", " L T1 O1 D1:6:1=80070006 A1 C1 L T0 R0"},  // reopens nothing
-      {"fake_uxtheme.dll", "9 80070006 0", "odc", " L T1 O1 D1:6:1=80070006 A0 R0 C1 X"},  // no theme active
-      {"fake_uxtheme.dll", "9 0 1", "bc", " L O1 X"},  // no class list: bound, nothing opened
-      {"fake_empty.dll", "9 0 1", "od", " O0 R0"},     // a library without the theme functions
+      {"fake_uxtheme.dll", {9, E_HANDLE, 1}, "oddcc", " T1 O1 D1:6:1=80070006 A1 C1 T2 D2:6:1=0 R1 D2:6:1=0 R1 C2 X X"},
+      {"fake_uxtheme.dll", {1, E_HANDLE, 1}, "od", " T1 O1 D1:6:1=80070006 A1 C1 T0 R0"},  // the reopen opens none
+      {"fake_uxtheme.dll", {9, E_HANDLE, 0}, "odc", " T1 O1 D1:6:1=80070006 A0 R0 C1 X"},  // no theme active
+      {"fake_uxtheme.dll", {9, S_OK, 1}, "bc", " O1 X"},  // without a class list: bound, nothing opened
+      {"fake_empty.dll", {9, S_OK, 1}, "od", " O0 R0"},   // a library without the theme functions
   };
-  for (size_t i = 0; i < sizeof(kCases) / sizeof(kCases[0]); ++i) {
+  for (size_t i = 0; i < std::size(kCases); ++i) {
     SCOPED_TRACE("case " + std::to_string(i));
-    FakeUxtheme fake(kCases[i].fake, kCases[i].script);
+    FakeUxtheme fake(kCases[i].file, kCases[i].script);
     ThemeData theme;
-    RECT rect = {0, 0, 10, 3};
+    const RECT rect = {0, 0, 10, 3};
     for (const char* step = kCases[i].steps; *step; ++step) {
-      if (*step == 'o' || *step == 'b') fake.Note(" O" + std::to_string(theme.Open(nullptr, *step == 'o' ? L"Toolbar" : nullptr)));
-      if (*step == 'd') fake.Note(" R" + std::to_string(theme.DrawBackground(nullptr, 6, 1, &rect)));
-      if (*step == 'c') theme.Close(), fake.Note(" X");
+      if (*step == 'o' || *step == 'b') sprintf(strchr(fake.log, 0), " O%d", theme.Open(nullptr, *step == 'o' ? L"Toolbar" : nullptr));
+      if (*step == 'd') sprintf(strchr(fake.log, 0), " R%d", theme.DrawBackground(nullptr, 6, 1, &rect));
+      if (*step == 'c') theme.Close(), strcat(fake.log, " X");
     }
-    EXPECT_EQ(fake.Log(), kCases[i].log);
+    EXPECT_STREQ(fake.log, kCases[i].log);
   }
 }
 
@@ -92,7 +87,7 @@ TEST(SeparatorLineTest, ThemeLineElseEtched) {
   const COLORREF kMarker = RGB(255, 0, 255);
   for (bool etched : {false, true}) {
     SCOPED_TRACE(etched ? "etched" : "themed");
-    FakeUxtheme fake("fake_uxtheme.dll", etched ? "9 80004005 1" : "9 0 1");
+    FakeUxtheme fake("fake_uxtheme.dll", {9, etched ? E_FAIL : S_OK, 1});
     HWND item = CreateWindowExA(WS_EX_STATICEDGE, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_BLACKFRAME, 20, 30, 100, 1,
                                 TestParent(), nullptr, nullptr, nullptr);
     const LONG_PTR classProcedure = GetWindowLongPtrA(item, GWLP_WNDPROC);
@@ -111,7 +106,7 @@ TEST(SeparatorLineTest, ThemeLineElseEtched) {
     EXPECT_EQ(ClientPixels(item, kMarker), expected);
     line.Release();
     EXPECT_EQ(GetWindowLongPtrA(item, GWLP_WNDPROC), classProcedure);
-    EXPECT_EQ(fake.Log(), etched ? " L T1 D1:6:1=80004005 C1" : " L T1 D1:6:1=0 C1");
+    EXPECT_STREQ(fake.log, etched ? " T1 D1:6:1=80004005 C1" : " T1 D1:6:1=0 C1");
     DestroyWindow(item);
   }
 }
