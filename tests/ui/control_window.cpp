@@ -38,21 +38,14 @@ void PumpFor(DWORD ms, const std::function<bool()>& done) {
 std::vector<COLORREF> ClientPixels(HWND window, COLORREF marker) {
   RECT client;
   GetClientRect(window, &client);
-  BITMAPINFO info = {};
-  info.bmiHeader = {sizeof(info.bmiHeader), client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};  // top-down
-  DWORD* bits = nullptr;
   HDC dc = CreateCompatibleDC(nullptr);
-  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
-  HGDIOBJ old = SelectObject(dc, bitmap);
+  HGDIOBJ old = SelectObject(dc, CreateBitmap(client.right, client.bottom, 1, 32, nullptr));
   SetDCBrushColor(dc, marker);
   FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
   SendMessageA(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-  GdiFlush();
   std::vector<COLORREF> pixels;
-  for (int i = 0; i < client.right * client.bottom; ++i)  // 0x00RRGGBB to a COLORREF
-    pixels.push_back(RGB(GetBValue(bits[i]), GetGValue(bits[i]), GetRValue(bits[i])));
-  SelectObject(dc, old);
-  DeleteObject(bitmap);
+  for (int i = 0; i < client.right * client.bottom; ++i) pixels.push_back(GetPixel(dc, i % client.right, i / client.right));
+  DeleteObject(SelectObject(dc, old));
   DeleteDC(dc);
   return pixels;
 }

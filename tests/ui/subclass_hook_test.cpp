@@ -7,7 +7,7 @@
 namespace {
 
 const UINT kProbe = WM_USER + 1;
-std::string seen;  // who saw probes: the handlers' names, "c" the class
+std::string seen;  // who saw probes: the handlers' names, 'c' the class
 int propertiesAtDestroy = -1;
 
 // How many of the two families' properties the window carries.
@@ -22,84 +22,70 @@ LRESULT CALLBACK ClassProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-// A family's handler: answers a probe with `answer` and, for 1, result 7.
-struct Owner {
-  char name;
-  int answer;
-};
-
-int Handler(HWND, UINT message, WPARAM, LPARAM, LRESULT* result, void* context) {
-  const Owner* owner = static_cast<Owner*>(context);
+// A family's handler; its owner names it and what it answers a probe with
+// ("S1": handler S answers 1). The result is always set, and counts only
+// with 1.
+int Handler(HWND, UINT message, WPARAM, LPARAM, LRESULT* result, void* owner) {
   if (message != kProbe) return 0;
-  seen += owner->name;
-  if (owner->answer == 1) *result = 7;
-  return owner->answer;
+  seen += static_cast<const char*>(owner)[0];
+  *result = 7;
+  return static_cast<const char*>(owner)[1] - '0';
 }
-
-class SubclassHookTest : public testing::Test {
- protected:
-  void SetUp() override {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = ClassProcedure;
-    windowClass.lpszClassName = "SubclassHookTestClass";
-    RegisterClassA(&windowClass);
-    window = CreateWindowA("SubclassHookTestClass", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-  }
-  void TearDown() override { DestroyWindow(window); }
-  WNDPROC Installed() const { return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC)); }
-  // What a probe answers (4660 from the class), and who saw it.
-  std::string Probe() {
-    seen.clear();
-    return std::to_string(SendMessageA(window, kProbe, 0, 0)) + " " + seen;
-  }
-
-  HWND window = nullptr;
-  Owner link{'L', 2}, separator{'S', 0};  // 2 passes the probe on like 0
-  SubclassHook<kHyperlinkFamily> linkHook;
-  SubclassHook<kSeparatorFamily> separatorHook;
-};
 
 TEST(SubclassPropertyNameTest, EightUpperCaseHexDigitsOfTheTag) {
   EXPECT_STREQ(MakeSubclassPropertyName(0xABC).text, "_C_SubClassing_Property_00000ABC");
 }
 
-TEST_F(SubclassHookTest, OneHookPerFamilyAndDetachRestoresOnce) {
-  SubclassHook<kSeparatorFamily> second;
-  separator.answer = 1;
-  ASSERT_EQ(separatorHook.Attach(window, Handler, &separator), 1);
-  EXPECT_EQ(second.Attach(window, Handler, &link), 0);
-  EXPECT_EQ(Probe(), "7 S");
+TEST(SubclassHookTest, FamiliesStackAndDetachInEitherOrder) {
+  WNDCLASSA windowClass = {};
+  windowClass.lpfnWndProc = ClassProcedure;
+  windowClass.lpszClassName = "SubclassHookTest";
+  RegisterClassA(&windowClass);
+  HWND window = CreateWindowA("SubclassHookTest", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  auto probe = [window] {  // the answer (4660 from the class) and who saw it
+    seen.clear();
+    return std::to_string(SendMessageA(window, kProbe, 0, 0)) + " " + seen;
+  };
+  auto installed = [window] { return GetWindowLongPtrA(window, GWLP_WNDPROC); };
+  const LONG_PTR classProcedure = installed();
+  char link[] = "L2", separator[] = "S0", handling[] = "S1";
+  SubclassHook<kHyperlinkFamily> linkHook;
+  SubclassHook<kSeparatorFamily> separatorHook, second;
+
+  // One hook per family; only an answer of 1 keeps the probe from the class.
+  ASSERT_EQ(separatorHook.Attach(window, Handler, handling), 1);
+  EXPECT_EQ(second.Attach(window, Handler, link), 0);
+  EXPECT_EQ(probe(), "7 S");
   EXPECT_EQ(second.Detach(), 0);
   EXPECT_EQ(separatorHook.Detach(), 1);
-  EXPECT_EQ(Installed(), &ClassProcedure);
-  EXPECT_EQ(OurProperties(window), 0);
-  // Someone else subclasses the window now; a second Detach must leave it.
+  EXPECT_EQ(installed(), classProcedure);
+  // A Detach after someone else subclassed the window leaves theirs.
+  ASSERT_EQ(linkHook.Attach(window, Handler, link), 1);
   SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefWindowProcA));
-  EXPECT_EQ(separatorHook.Detach(), 0);
-  EXPECT_EQ(Installed(), reinterpret_cast<WNDPROC>(DefWindowProcA));
-}
-
-// Hooks of two families: messages pass from the latest down; detached in
-// order or out of order, the class stays reachable and no property is left,
-// nor when the window goes while they are attached.
-TEST_F(SubclassHookTest, StackedFamiliesDetachInEitherOrder) {
-  for (bool reverse : {true, false}) {
-    SCOPED_TRACE(reverse ? "latest first" : "earliest first");
-    ASSERT_EQ(linkHook.Attach(window, Handler, &link), 1);
-    ASSERT_EQ(separatorHook.Attach(window, Handler, &separator), 1);
-    EXPECT_EQ(Probe(), "4660 SLc");
-    EXPECT_EQ(reverse ? separatorHook.Detach() : linkHook.Detach(), 1);
-    EXPECT_EQ(Probe(), reverse ? "4660 Lc" : "4660 Sc");
-    EXPECT_EQ(reverse ? linkHook.Detach() : separatorHook.Detach(), 1);
-    EXPECT_EQ(Probe(), "4660 c");
-    EXPECT_EQ(OurProperties(window), 0);
-    if (reverse) { EXPECT_EQ(Installed(), &ClassProcedure); }
+  EXPECT_EQ(linkHook.Detach(), 1);
+  EXPECT_EQ(installed(), reinterpret_cast<LONG_PTR>(DefWindowProcA));
+  EXPECT_EQ(OurProperties(window), 0);
+  SetWindowLongPtrA(window, GWLP_WNDPROC, classProcedure);
+  // Two families pass a probe from the latest down. Detached latest first,
+  // the class procedure is back; earliest first, the earlier procedure stays
+  // in the chain and passes everything to the class.
+  for (bool latestFirst : {true, false}) {
+    SCOPED_TRACE(latestFirst);
+    ASSERT_EQ(linkHook.Attach(window, Handler, link), 1);
+    ASSERT_EQ(separatorHook.Attach(window, Handler, separator), 1);
+    EXPECT_EQ(probe(), "4660 SLc");
+    EXPECT_EQ(latestFirst ? separatorHook.Detach() : linkHook.Detach(), 1);
+    EXPECT_EQ(probe(), latestFirst ? "4660 Lc" : "4660 Sc");
+    if (latestFirst) {
+      EXPECT_EQ(linkHook.Detach(), 1);
+      EXPECT_EQ(installed(), classProcedure);
+      EXPECT_EQ(probe(), "4660 c");
+    }
   }
-  ASSERT_EQ(linkHook.Attach(window, Handler, &link), 1);
-  ASSERT_EQ(separatorHook.Attach(window, Handler, &separator), 1);
+  // Destroyed while a hook is attached: the hook lets go first.
   ASSERT_TRUE(DestroyWindow(window));
   EXPECT_EQ(propertiesAtDestroy, 0);
-  EXPECT_FALSE(linkHook.Attached() || separatorHook.Attached());
+  EXPECT_FALSE(separatorHook.Attached());
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
-// ThemeData and SeparatorLine against fake_uxtheme.dll (see there for its
-// script and log), which the product loads as "uxtheme.dll": while a test
-// runs, this program's import of LoadLibraryA points at a loader that swaps
-// the name.
+// ThemeData and SeparatorLine against a scripted uxtheme: while a test runs,
+// this program's import of GetProcAddress hands the product the functions
+// below for the theme names of uxtheme.dll.
 #include "ui/theme_data.h"
 
 #include <gtest/gtest.h>
@@ -10,72 +9,97 @@
 #include <vector>
 
 #include "control_window.h"
-#include "support/test_support.h"
 #include "ui/separator_line.h"
 
-typedef HMODULE(WINAPI* Loader)(const char*);
-extern "C" Loader loadLibraryImport asm("__imp__LoadLibraryA@4");
+typedef FARPROC(WINAPI* Lookup)(HMODULE, const char*);
+extern "C" Lookup getProcAddressImport asm("__imp__GetProcAddress@8");
 
 namespace {
 
-const Loader realLoadLibrary = loadLibraryImport;
-std::string swappedPath;
+// The script: how many OpenThemeData calls answer a handle (1, 2, ...)
+// before null, what the first DrawThemeBackground answers (later ones S_OK),
+// what IsThemeActive answers, and whether the functions exist at all. The
+// log has a word per call: T<handle>, D<handle>:<part>:<state>=<answer>,
+// A<answer>, C<handle>.
+int opens, active, opened;
+HRESULT firstDraw;
+bool exported;
+std::string calls;
 
-HMODULE WINAPI LoadSwapped(const char* name) {
-  return realLoadLibrary(lstrcmpiA(name, "uxtheme.dll") ? name : swappedPath.c_str());
+HTHEME WINAPI Open(HWND, LPCWSTR) {
+  calls += " T" + std::to_string(++opened <= opens ? opened : 0);
+  return reinterpret_cast<HTHEME>(opened <= opens ? opened : 0);
+}
+HRESULT WINAPI Draw(HTHEME theme, HDC, int part, int state, const RECT*, const RECT*) {
+  const HRESULT answer = calls.find(" D") == std::string::npos ? firstDraw : S_OK;
+  char word[64];
+  snprintf(word, sizeof(word), " D%d:%d:%d=%lx", int(ULONG_PTR(theme)), part, state, static_cast<unsigned long>(answer));
+  return calls += word, answer;
+}
+BOOL WINAPI IsActive() { return calls += " A" + std::to_string(active), active; }
+HRESULT WINAPI Close(HTHEME theme) { return calls += " C" + std::to_string(ULONG_PTR(theme)), S_OK; }
+
+template <typename F>
+FARPROC Proc(F* function) {
+  return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(function));
 }
 
-void PointImport(Loader loader) {
-  DWORD protection;
-  VirtualProtect(&loadLibraryImport, sizeof(loadLibraryImport), PAGE_READWRITE, &protection);
-  loadLibraryImport = loader;
-  VirtualProtect(&loadLibraryImport, sizeof(loadLibraryImport), protection, &protection);
+const Lookup realGetProcAddress = getProcAddressImport;
+
+FARPROC WINAPI ScriptedLookup(HMODULE module, const char* name) {
+  const std::pair<std::string, FARPROC> kFakes[] = {{"OpenThemeData", Proc(Open)}, {"DrawThemeBackground", Proc(Draw)},
+                                                    {"IsThemeActive", Proc(IsActive)}, {"CloseThemeData", Proc(Close)}};
+  if (module != GetModuleHandleA("uxtheme.dll")) return realGetProcAddress(module, name);
+  for (const auto& fake : kFakes)
+    if (fake.first == name && exported) return fake.second;
+  return nullptr;
 }
 
-// While it lives, testbin\fakes\<file> is this program's uxtheme.dll, and
-// fake_uxtheme.dll is held loaded with `script` and an empty log.
-struct FakeUxtheme {
-  FakeUxtheme(const char* file, std::vector<long> script) {
-    swappedPath = testing_support::BuildPath(std::string("testbin\\fakes\\") + file);
-    std::copy(script.begin(), script.end(), reinterpret_cast<long*>(GetProcAddress(module, "uxthemeScript")));
-    log[0] = '\0';
-    PointImport(&LoadSwapped);
+// Points the import at ScriptedLookup while it lives, with a fresh log.
+struct ScriptedUxtheme {
+  ScriptedUxtheme(int opensAnswered, HRESULT draw, int isActive, bool functions = true) {
+    opens = opensAnswered, firstDraw = draw, active = isActive, exported = functions, opened = 0, calls.clear();
+    Point(&ScriptedLookup);
   }
-  ~FakeUxtheme() {
-    PointImport(realLoadLibrary);
-    FreeLibrary(module);
+  ~ScriptedUxtheme() { Point(realGetProcAddress); }
+  static void Point(Lookup lookup) {
+    DWORD protection;
+    VirtualProtect(&getProcAddressImport, sizeof(lookup), PAGE_READWRITE, &protection);
+    getProcAddressImport = lookup;
+    VirtualProtect(&getProcAddressImport, sizeof(lookup), protection, &protection);
   }
-  HMODULE module = LoadLibraryA(testing_support::BuildPath("testbin\\fakes\\fake_uxtheme.dll").c_str());
-  char* log = reinterpret_cast<char*>(GetProcAddress(module, "uxthemeLog"));
 };
 
 // Steps: o Open with "Toolbar", b Open without a class list, d DrawBackground,
 // c Close; the test logs their results as O<r>, R<r> and X.
 TEST(ThemeDataTest, ScriptedUxtheme) {
   const struct {
-    const char* file;
-    std::vector<long> script;
+    int opens;
+    HRESULT draw;
+    int active;
+    bool functions;
     const char* steps;
     const char* log;
   } kCases[] = {
       // A stale handle reopens once; closing twice closes once.
-      {"fake_uxtheme.dll", {9, E_HANDLE, 1}, "oddcc", " T1 O1 D1:6:1=80070006 A1 C1 T2 D2:6:1=0 R1 D2:6:1=0 R1 C2 X X"},
-      {"fake_uxtheme.dll", {1, E_HANDLE, 1}, "od", " T1 O1 D1:6:1=80070006 A1 C1 T0 R0"},  // the reopen opens none
-      {"fake_uxtheme.dll", {9, E_HANDLE, 0}, "odc", " T1 O1 D1:6:1=80070006 A0 R0 C1 X"},  // no theme active
-      {"fake_uxtheme.dll", {9, S_OK, 1}, "bc", " O1 X"},  // without a class list: bound, nothing opened
-      {"fake_empty.dll", {9, S_OK, 1}, "od", " O0 R0"},   // a library without the theme functions
+      {9, E_HANDLE, 1, true, "oddcc", " T1 O1 D1:6:1=80070006 A1 C1 T2 D2:6:1=0 R1 D2:6:1=0 R1 C2 X X"},
+      {1, E_HANDLE, 1, true, "od", " T1 O1 D1:6:1=80070006 A1 C1 T0 R0"},  // the reopen opens none
+      {9, E_HANDLE, 0, true, "odc", " T1 O1 D1:6:1=80070006 A0 R0 C1 X"},  // no theme active
+      {9, S_OK, 1, true, "bc", " O1 X"},     // without a class list: bound, nothing opened
+      {9, S_OK, 1, false, "od", " O0 R0"},  // a library without the theme functions
   };
   for (size_t i = 0; i < std::size(kCases); ++i) {
+    const auto& c = kCases[i];
     SCOPED_TRACE("case " + std::to_string(i));
-    FakeUxtheme fake(kCases[i].file, kCases[i].script);
+    ScriptedUxtheme fake(c.opens, c.draw, c.active, c.functions);
     ThemeData theme;
     const RECT rect = {0, 0, 10, 3};
-    for (const char* step = kCases[i].steps; *step; ++step) {
-      if (*step == 'o' || *step == 'b') sprintf(strchr(fake.log, 0), " O%d", theme.Open(nullptr, *step == 'o' ? L"Toolbar" : nullptr));
-      if (*step == 'd') sprintf(strchr(fake.log, 0), " R%d", theme.DrawBackground(nullptr, 6, 1, &rect));
-      if (*step == 'c') theme.Close(), strcat(fake.log, " X");
+    for (const char* step = c.steps; *step; ++step) {
+      if (*step == 'o' || *step == 'b') calls += " O" + std::to_string(theme.Open(nullptr, *step == 'o' ? L"Toolbar" : nullptr));
+      if (*step == 'd') calls += " R" + std::to_string(theme.DrawBackground(nullptr, 6, 1, &rect));
+      if (*step == 'c') theme.Close(), calls += " X";
     }
-    EXPECT_STREQ(fake.log, kCases[i].log);
+    EXPECT_EQ(calls, c.log);
   }
 }
 
@@ -87,7 +111,7 @@ TEST(SeparatorLineTest, ThemeLineElseEtched) {
   const COLORREF kMarker = RGB(255, 0, 255);
   for (bool etched : {false, true}) {
     SCOPED_TRACE(etched ? "etched" : "themed");
-    FakeUxtheme fake("fake_uxtheme.dll", {9, etched ? E_FAIL : S_OK, 1});
+    ScriptedUxtheme fake(9, etched ? E_FAIL : S_OK, 1);
     HWND item = CreateWindowExA(WS_EX_STATICEDGE, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_BLACKFRAME, 20, 30, 100, 1,
                                 TestParent(), nullptr, nullptr, nullptr);
     const LONG_PTR classProcedure = GetWindowLongPtrA(item, GWLP_WNDPROC);
@@ -106,7 +130,7 @@ TEST(SeparatorLineTest, ThemeLineElseEtched) {
     EXPECT_EQ(ClientPixels(item, kMarker), expected);
     line.Release();
     EXPECT_EQ(GetWindowLongPtrA(item, GWLP_WNDPROC), classProcedure);
-    EXPECT_STREQ(fake.log, etched ? " T1 D1:6:1=80004005 C1" : " T1 D1:6:1=0 C1");
+    EXPECT_EQ(calls, etched ? " T1 D1:6:1=80004005 C1" : " T1 D1:6:1=0 C1");
     DestroyWindow(item);
   }
 }
