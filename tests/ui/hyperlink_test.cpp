@@ -10,7 +10,8 @@
 
 namespace {
 
-// A link with `caption`, over whose text the cursor is put when `hover`.
+// A link on a new static; with `hover` the cursor is put over its text and
+// the link told so.
 HWND MakeLink(Hyperlink* link, const char* caption, const char* target, DWORD options, bool hover) {
   HWND item = MakeStatic("", 200);
   link->Setup(item, caption, target, 0, options);
@@ -25,9 +26,9 @@ HWND MakeLink(Hyperlink* link, const char* caption, const char* target, DWORD op
 // unbroken run of the text colour nearly as wide as the text.
 TEST(HyperlinkTest, ColoursAndUnderlineFollowTheLinkSettings) {
   const char* const kNames[] = {"Settings\0Use Anchor Hover Color", "Settings\0Anchor Color",
-                                "Settings\0Anchor Color Hover", "Main\0Anchor Underline"};
+                                "Settings\0Anchor Color Hover", "Main\0Anchor Underline"};  // key, value
   const struct {
-    const char* settings[4];  // for kNames, null: none
+    const char* settings[4];  // for kNames; null: none
     COLORREF colour[2];       // idle, hovering
     bool underline[2];
   } kCases[] = {

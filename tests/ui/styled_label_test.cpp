@@ -7,34 +7,16 @@
 #include <vector>
 
 #include "control_window.h"
+#include "ui/drawn_text.h"
 
 namespace {
 
-TEST(ResolveFaceTest, FirstInstalledFaceOfTheListElseVerdana) {
-  const struct {
-    const char* list;
-    const char* face;
-    std::vector<std::string> asked;  // the installed faces are those with a "G"
-  } kCases[] = {{nullptr, "Verdana", {"Segoe UI", "Verdana"}},
-                {"Alpha,BetaG;Gamma", "BetaG", {"Alpha", "BetaG"}},
-                {"Alpha;;Beta", "Verdana", {"Alpha", "Beta"}}};
-  for (size_t i = 0; i < std::size(kCases); ++i) {
-    SCOPED_TRACE("case " + std::to_string(i));
-    std::vector<std::string> asked;
-    auto exists = [](const char* face, void* context) {
-      static_cast<std::vector<std::string>*>(context)->push_back(face);
-      return int(strchr(face, 'G') != nullptr);
-    };
-    TextString face;
-    EXPECT_EQ(ResolveFace(kCases[i].list, exists, &asked, &face), 1);
-    EXPECT_STREQ(face.Buffer(), kCases[i].face);
-    EXPECT_EQ(asked, kCases[i].asked);
-  }
-}
-
-// The label takes over the window text and draws it in its colour; a new
-// text is measured anew, and refits the font only with kRefitOnSetText.
+// The label takes over the window text and draws it in its colour. A new
+// text is measured anew; with kRefitOnSetText the font is fitted anew, to
+// the largest from the client's height (24) down that leaves the text
+// narrower and lower than the client.
 TEST(StyledLabelTest, TakesOverTheTextAndRefitsOnlyWithItsOption) {
+  const char kLonger[] = "A much longer text than the first one was";
   for (DWORD options : {DWORD(StyledLabel::kRefitOnSetText), DWORD(0)}) {
     SCOPED_TRACE(options);
     HWND item = MakeStatic("Short", 200);
@@ -48,13 +30,20 @@ TEST(StyledLabelTest, TakesOverTheTextAndRefitsOnlyWithItsOption) {
     EXPECT_EQ(GetWindowTextLengthA(item), 0);
     const std::vector<COLORREF> pixels = ClientPixels(item, 0);
     EXPECT_GT(std::count(pixels.begin(), pixels.end(), RGB(128, 0, 0)), 20);
-    LOGFONTA before, after;
-    GetObjectA(label.Font(), sizeof(before), &before);
-    const SIZE extent = label.TextExtent();
-    SendMessageA(item, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("A much longer text than the first one was"));
-    GetObjectA(label.Font(), sizeof(after), &after);
-    EXPECT_EQ(after.lfHeight < before.lfHeight, options != 0);
-    EXPECT_GT(label.TextExtent().cx, extent.cx);
+    LOGFONTA font;
+    GetObjectA(label.Font(), sizeof(font), &font);
+    const LONG before = font.lfHeight, extentBefore = label.TextExtent().cx;
+    SendMessageA(item, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kLonger));
+    EXPECT_GT(label.TextExtent().cx, extentBefore);
+    GetObjectA(label.Font(), sizeof(font), &font);
+    EXPECT_EQ(font.lfHeight < before, options != 0);
+    for (int grow = 0; grow < 2 && options; ++grow) {  // fits as it is, not one unit larger
+      font.lfHeight += grow;
+      HFONT sized = CreateFontIndirectA(&font);
+      const SIZE extent = MeasureText(item, sized, kLonger);
+      DeleteObject(sized);
+      EXPECT_EQ(extent.cx < 200 && extent.cy < 24, !grow) << "at " << font.lfHeight;
+    }
     DestroyWindow(item);
   }
 }
