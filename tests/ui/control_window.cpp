@@ -1,12 +1,11 @@
 #include "control_window.h"
 
-int parentCommands = 0, parentLeaves = 0;
+int parentCommands = 0;
 
 namespace {
 
 LRESULT CALLBACK ParentProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   parentCommands += message == WM_COMMAND;
-  parentLeaves += message == WM_MOUSELEAVE;
   return DefWindowProcA(window, message, wParam, lParam);
 }
 

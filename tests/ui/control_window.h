@@ -10,8 +10,8 @@
 
 // The one test parent of the process (each top-level window costs Wine
 // seconds): visible, topmost, 360 x 120 at (100, 100). It counts the
-// WM_COMMAND and WM_MOUSELEAVE it receives.
-extern int parentCommands, parentLeaves;
+// WM_COMMAND it receives.
+extern int parentCommands;
 HWND TestParent();
 // A visible static child of the test parent, `width` x 24 at (10, 10).
 HWND MakeStatic(const char* text, int width);

@@ -27,11 +27,7 @@ HWND MakeLink(Hyperlink* link, const char* caption, const char* target, DWORD op
 TEST(HyperlinkTest, ColoursAndUnderlineFollowTheLinkSettings) {
   const char* const kNames[] = {"Settings\0Use Anchor Hover Color", "Settings\0Anchor Color",
                                 "Settings\0Anchor Color Hover", "Main\0Anchor Underline"};  // key, value
-  const struct {
-    const char* settings[4];  // for kNames; null: none
-    COLORREF colour[2];       // idle, hovering
-    bool underline[2];
-  } kCases[] = {
+  const struct { const char* settings[4]; COLORREF colour[2]; bool underline[2]; } kCases[] = {  // idle, hovering
       {{"no", "0,255", "0,128,0", "no"}, {0xCC6600, 0xCC6600}, {false, false}},  // two numbers: ignored
       {{"YES", "300,0,0", "0,128,0", "HoVeR"}, {RGB(44, 0, 0), RGB(0, 128, 0)}, {false, true}},  // cut to 8 bits
       {{nullptr, "255,0,0", "0,128,0", "sometimes"}, {RGB(255, 0, 0), RGB(0, 128, 0)}, {true, true}},
@@ -63,13 +59,9 @@ TEST(HyperlinkTest, ColoursAndUnderlineFollowTheLinkSettings) {
 // Which messages activate, seen as the parent's notification; then one real
 // launch of a copy of the launch stub through the shell.
 TEST(HyperlinkTest, ActivatesOnButtonUpAndKeyReleaseOnly) {
-  const struct {
-    UINT message;
-    WPARAM wParam;
-    bool hover;
-    int opens;
-  } kCases[] = {{WM_LBUTTONDOWN, MK_LBUTTON, true, 0}, {WM_LBUTTONUP, 0, true, 1}, {WM_LBUTTONUP, 0, false, 0},
-                {WM_KEYUP, VK_SPACE, false, 1}, {WM_KEYDOWN, VK_RETURN, false, 0}, {WM_KEYUP, 'A', false, 0}};
+  const struct { UINT message; WPARAM wParam; bool hover; int opens; } kCases[] = {
+      {WM_LBUTTONDOWN, MK_LBUTTON, true, 0}, {WM_LBUTTONUP, 0, true, 1},  {WM_LBUTTONUP, 0, false, 0},
+      {WM_KEYUP, VK_SPACE, false, 1},        {WM_KEYDOWN, VK_RETURN, false, 0}, {WM_KEYUP, 'A', false, 0}};
   for (size_t i = 0; i < std::size(kCases); ++i) {
     SCOPED_TRACE("case " + std::to_string(i));
     Hyperlink link;

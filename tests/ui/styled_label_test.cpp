@@ -48,33 +48,4 @@ TEST(StyledLabelTest, TakesOverTheTextAndRefitsOnlyWithItsOption) {
   }
 }
 
-const std::string kTexts[] = {std::string(40, 'A'), std::string(220, 'W')};
-volatile LONG stopSwapping = 0;
-
-DWORD WINAPI SwapTexts(void* label) {
-  for (int round = 0; !stopSwapping; ++round) static_cast<StyledLabel*>(label)->SetText(kTexts[round % 2].c_str());
-  return 0;
-}
-
-// Copies taken while another thread swaps the text are each one of the two
-// texts whole.
-TEST(StyledLabelTest, TextSetFromAnotherThreadIsNeverCopiedTorn) {
-  HWND item = MakeStatic("", 300);
-  StyledLabel label;
-  label.Setup(item, StyledLabel::Settings());
-  label.SetText(kTexts[0].c_str());
-  HANDLE thread = CreateThread(nullptr, 0, &SwapTexts, &label, 0, nullptr);
-  int torn = 0;
-  for (int copies = 0; copies < 3000000; ++copies) {
-    TextString copy;
-    label.CopyText(&copy);
-    torn += copy.Buffer() != kTexts[0] && copy.Buffer() != kTexts[1];
-  }
-  InterlockedExchange(&stopSwapping, 1);
-  WaitForSingleObject(thread, 10000);
-  CloseHandle(thread);
-  EXPECT_EQ(torn, 0);
-  DestroyWindow(item);
-}
-
 }  // namespace
