@@ -2,14 +2,10 @@
 
 int parentCommands = 0;
 
-namespace {
-
-LRESULT CALLBACK ParentProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+static LRESULT CALLBACK ParentProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   parentCommands += message == WM_COMMAND;
   return DefWindowProcA(window, message, wParam, lParam);
 }
-
-}  // namespace
 
 HWND TestParent() {
   static const HWND parent = [] {  // a popup of the static class, with a procedure of its own
@@ -43,7 +39,8 @@ std::vector<COLORREF> ClientPixels(HWND window, COLORREF marker) {
   FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
   SendMessageA(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
   std::vector<COLORREF> pixels;
-  for (int i = 0; i < client.right * client.bottom; ++i) pixels.push_back(GetPixel(dc, i % client.right, i / client.right));
+  for (int i = 0; i < client.right * client.bottom; ++i)
+    pixels.push_back(GetPixel(dc, i % client.right, i / client.right));
   DeleteObject(SelectObject(dc, old));
   DeleteDC(dc);
   return pixels;

@@ -7,6 +7,7 @@
 
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "control_window.h"
@@ -14,44 +15,32 @@
 typedef FARPROC(WINAPI* Lookup)(HMODULE, const char*);
 extern "C" Lookup getProcAddressImport asm("__imp__GetProcAddress@8");
 
-namespace {
-
 // How many OpenThemeData calls answer a handle (1, 2, ...) before null, what
 // the first DrawThemeBackground answers (later ones S_OK), what
 // IsThemeActive answers, whether the functions exist. The calls are logged
 // as T<handle answered>, D<handle>, A<answer>, C<handle>.
-struct Script { int opens; HRESULT firstDraw; int active; bool exported; } script;
-int opened;
-std::string calls;
+static struct Script { int opens; HRESULT firstDraw; int active; bool exported; } script;
+static int opened;
+static std::string calls;
 
-LONG_PTR Note(const char* word, LONG_PTR value) { return calls += word + std::to_string(value), value; }
-HTHEME WINAPI Open(HWND, LPCWSTR) { return HTHEME(Note(" T", ++opened <= script.opens ? opened : 0)); }
-HRESULT WINAPI Draw(HTHEME theme, HDC, int, int, const RECT*, const RECT*) {
-  const bool first = calls.find(" D") == std::string::npos;
-  return Note(" D", LONG_PTR(theme)), first ? script.firstDraw : S_OK;
+static LONG_PTR Note(const char* word, LONG_PTR value) { return calls += word + std::to_string(value), value; }
+static HTHEME WINAPI Open(HWND, LPCWSTR) { return HTHEME(Note(" T", ++opened <= script.opens ? opened : 0)); }
+static HRESULT WINAPI Draw(HTHEME theme, HDC, int, int, const RECT*, const RECT*) {
+  return Note(" D", LONG_PTR(theme)), std::exchange(script.firstDraw, S_OK);
 }
-BOOL WINAPI IsActive() { return Note(" A", script.active); }
-HRESULT WINAPI Close(HTHEME theme) { return Note(" C", LONG_PTR(theme)), S_OK; }
+static BOOL WINAPI IsActive() { return Note(" A", script.active); }
+static HRESULT WINAPI Close(HTHEME theme) { return Note(" C", LONG_PTR(theme)), S_OK; }
 
 template <typename F>
-FARPROC Proc(F* function) {
-  return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(function));
-}
+static FARPROC Proc(F* function) { return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(function)); }
 
-const Lookup realGetProcAddress = getProcAddressImport;
+static const Lookup realGetProcAddress = getProcAddressImport;
 
-FARPROC WINAPI ScriptedLookup(HMODULE module, const char* name) {
+static FARPROC WINAPI ScriptedLookup(HMODULE module, const char* name) {
   const std::map<std::string, FARPROC> kFakes = {{"OpenThemeData", Proc(Open)}, {"DrawThemeBackground", Proc(Draw)},
                                                  {"IsThemeActive", Proc(IsActive)}, {"CloseThemeData", Proc(Close)}};
   if (module != GetModuleHandleA("uxtheme.dll")) return realGetProcAddress(module, name);
   return script.exported && kFakes.count(name) ? kFakes.at(name) : nullptr;
-}
-
-void PointImport(Lookup lookup) {
-  DWORD protection;
-  VirtualProtect(&getProcAddressImport, sizeof(lookup), PAGE_READWRITE, &protection);
-  getProcAddressImport = lookup;
-  VirtualProtect(&getProcAddressImport, sizeof(lookup), protection, &protection);
 }
 
 // A 100 x 1 static at (20, 30) becomes a 103 x 3 band at (18, 29), without
@@ -68,33 +57,29 @@ TEST(SeparatorLineTest, ThemeLineElseEtched) {
       {{9, E_HANDLE, 0, true}, true, " T1 D1 A0 C1"},     // no theme active
       {{9, S_OK, 1, false}, true, ""},                     // a uxtheme without the theme functions
   };
-  const COLORREF kMarker = RGB(255, 0, 255);
   for (size_t i = 0; i < std::size(kCases); ++i) {
     SCOPED_TRACE("case " + std::to_string(i));
     script = kCases[i].script, opened = 0, calls.clear();
-    PointImport(&ScriptedLookup);
+    getProcAddressImport = &ScriptedLookup;  // mingw's import table stays writable
     HWND item = CreateWindowExA(WS_EX_STATICEDGE, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_BLACKFRAME, 20, 30, 100, 1,
                                 TestParent(), nullptr, nullptr, nullptr);
     const LONG_PTR classProcedure = GetWindowLongPtrA(item, GWLP_WNDPROC);
     SeparatorLine line, second;
     EXPECT_NE(line.Attach(item), 0);
     EXPECT_EQ(second.Attach(item), 0) << "one separator per window";
-    RECT placed;
-    GetWindowRect(item, &placed);
-    MapWindowPoints(nullptr, TestParent(), reinterpret_cast<POINT*>(&placed), 2);
-    EXPECT_EQ(std::make_pair(placed.left, placed.top), std::make_pair(18L, 29L));
+    POINT origin = {0, 0};
+    MapWindowPoints(item, TestParent(), &origin, 1);
+    EXPECT_EQ(std::make_pair(origin.x, origin.y), std::make_pair(18L, 29L));
     EXPECT_EQ(GetWindowLongA(item, GWL_EXSTYLE) & (WS_EX_TRANSPARENT | WS_EX_STATICEDGE), WS_EX_TRANSPARENT);
-    std::vector<COLORREF> expected(3 * 103, kMarker);
+    std::vector<COLORREF> expected(3 * 103, RGB(255, 0, 255));  // the marker: nothing drawn
     for (int x = 2; kCases[i].etched && x < 102; ++x)
       expected[103 + x] = GetSysColor(COLOR_BTNSHADOW), expected[206 + x] = GetSysColor(COLOR_BTNHIGHLIGHT);
-    EXPECT_EQ(ClientPixels(item, kMarker), expected);
-    line.Release();
-    line.Release();
+    EXPECT_EQ(ClientPixels(item, RGB(255, 0, 255)), expected);
+    line.Release(), line.Release();  // the second does nothing
     EXPECT_EQ(GetWindowLongPtrA(item, GWLP_WNDPROC), classProcedure);
     EXPECT_EQ(calls, kCases[i].log);
-    PointImport(realGetProcAddress);
+    getProcAddressImport = realGetProcAddress;
     DestroyWindow(item);
   }
 }
 
-}  // namespace

@@ -4,13 +4,11 @@
 
 #include <string>
 
-namespace {
-
 const UINT kProbe = WM_USER + 1;
-std::string seen;  // who saw probes: the handlers' names, 'c' the class
-HANDLE propertyAtDestroy = nullptr;
+static std::string seen;  // who saw probes: the handlers' names, 'c' the class
+static HANDLE propertyAtDestroy = nullptr;
 
-LRESULT CALLBACK ClassProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+static LRESULT CALLBACK ClassProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == kProbe) return seen += 'c', 0x1234;
   if (message == WM_NCDESTROY) propertyAtDestroy = GetPropA(window, SubclassHook<kSeparatorFamily>::kPropertyName.text);
   return DefWindowProcA(window, message, wParam, lParam);
@@ -18,7 +16,7 @@ LRESULT CALLBACK ClassProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
 
 // The owner names the handler and what it answers a probe with ("S1":
 // handler S answers 1). It always sets the result, which counts only with 1.
-int Handler(HWND, UINT message, WPARAM, LPARAM, LRESULT* result, void* owner) {
+static int Handler(HWND, UINT message, WPARAM, LPARAM, LRESULT* result, void* owner) {
   if (message != kProbe) return 0;
   seen += static_cast<const char*>(owner)[0];
   *result = 7;
@@ -26,17 +24,14 @@ int Handler(HWND, UINT message, WPARAM, LPARAM, LRESULT* result, void* owner) {
 }
 
 TEST(SubclassHookTest, FamiliesStackAndDetachInEitherOrder) {
-  WNDCLASSA windowClass = {};
-  windowClass.lpfnWndProc = ClassProcedure;
-  windowClass.lpszClassName = "SubclassHookTest";
+  const WNDCLASSA windowClass = {0, ClassProcedure, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, "HookTest"};
   RegisterClassA(&windowClass);
-  HWND window = CreateWindowA("SubclassHookTest", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  HWND window = CreateWindowA("HookTest", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   auto probe = [window] {  // the answer (4660 from the class) and who saw it
     seen.clear();
     return std::to_string(SendMessageA(window, kProbe, 0, 0)) + " " + seen;
   };
-  auto installed = [window] { return GetWindowLongPtrA(window, GWLP_WNDPROC); };
-  const LONG_PTR classProcedure = installed();
+  const LONG_PTR classProcedure = GetWindowLongPtrA(window, GWLP_WNDPROC);
   char link[] = "L2", separator[] = "S0", handling[] = "S1";
   SubclassHook<kHyperlinkFamily> linkHook;
   SubclassHook<kSeparatorFamily> separatorHook, second;
@@ -47,7 +42,6 @@ TEST(SubclassHookTest, FamiliesStackAndDetachInEitherOrder) {
   EXPECT_EQ(probe(), "7 S");
   EXPECT_EQ(second.Detach(), 0);
   EXPECT_EQ(separatorHook.Detach(), 1);
-  EXPECT_EQ(installed(), classProcedure);
   // Two families pass a probe from the latest down. Detached latest first,
   // the class procedure is back; earliest first, the later procedure stays
   // installed (putting the earlier one's predecessor back would cut it out)
@@ -61,7 +55,7 @@ TEST(SubclassHookTest, FamiliesStackAndDetachInEitherOrder) {
     EXPECT_EQ(latestFirst ? separatorHook.Detach() : linkHook.Detach(), 1);
     EXPECT_EQ(probe(), latestFirst ? "4660 Lc" : "4660 Sc");
     if (latestFirst) { EXPECT_EQ(linkHook.Detach(), 1); }
-    EXPECT_EQ(installed() == classProcedure, latestFirst);
+    EXPECT_EQ(GetWindowLongPtrA(window, GWLP_WNDPROC) == classProcedure, latestFirst);
   }
   // Destroyed while a hook is attached: the hook lets go first.
   ASSERT_TRUE(DestroyWindow(window));
@@ -69,4 +63,3 @@ TEST(SubclassHookTest, FamiliesStackAndDetachInEitherOrder) {
   EXPECT_FALSE(separatorHook.Attached());
 }
 
-}  // namespace
