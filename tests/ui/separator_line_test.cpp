@@ -19,16 +19,15 @@ extern "C" Lookup getProcAddressImport asm("__imp__GetProcAddress@8");
 // the first DrawThemeBackground answers (later ones S_OK), what
 // IsThemeActive answers, whether the functions exist. The calls are logged
 // as T<handle answered>, D<handle>, A<answer>, C<handle>.
-static struct Script { int opens; HRESULT firstDraw; int active; bool exported; } script;
-static int opened;
+static struct Plan { int opens; HRESULT firstDraw; int active; bool exported; int given = 0; } plan;
 static std::string calls;
 
 static LONG_PTR Note(const char* word, LONG_PTR value) { return calls += word + std::to_string(value), value; }
-static HTHEME WINAPI Open(HWND, LPCWSTR) { return HTHEME(Note(" T", ++opened <= script.opens ? opened : 0)); }
+static HTHEME WINAPI Open(HWND, LPCWSTR) { return HTHEME(Note(" T", ++plan.given <= plan.opens ? plan.given : 0)); }
 static HRESULT WINAPI Draw(HTHEME theme, HDC, int, int, const RECT*, const RECT*) {
-  return Note(" D", LONG_PTR(theme)), std::exchange(script.firstDraw, S_OK);
+  return Note(" D", LONG_PTR(theme)), std::exchange(plan.firstDraw, S_OK);
 }
-static BOOL WINAPI IsActive() { return Note(" A", script.active); }
+static BOOL WINAPI IsActive() { return Note(" A", plan.active); }
 static HRESULT WINAPI Close(HTHEME theme) { return Note(" C", LONG_PTR(theme)), S_OK; }
 
 template <typename F>
@@ -40,7 +39,7 @@ static FARPROC WINAPI ScriptedLookup(HMODULE module, const char* name) {
   const std::map<std::string, FARPROC> kFakes = {{"OpenThemeData", Proc(Open)}, {"DrawThemeBackground", Proc(Draw)},
                                                  {"IsThemeActive", Proc(IsActive)}, {"CloseThemeData", Proc(Close)}};
   if (module != GetModuleHandleA("uxtheme.dll")) return realGetProcAddress(module, name);
-  return script.exported && kFakes.count(name) ? kFakes.at(name) : nullptr;
+  return plan.exported && kFakes.count(name) ? kFakes.at(name) : nullptr;
 }
 
 // A 100 x 1 static at (20, 30) becomes a 103 x 3 band at (18, 29), without
@@ -49,7 +48,7 @@ static FARPROC WINAPI ScriptedLookup(HMODULE module, const char* name) {
 // row. A stale handle, while a theme is active, is reopened once to draw
 // again. Release restores the static and closes the theme once.
 TEST(SeparatorLineTest, ThemeLineElseEtched) {
-  const struct { Script script; bool etched; const char* log; } kCases[] = {
+  const struct { Plan plan; bool etched; const char* log; } kCases[] = {
       {{9, S_OK, 1, true}, false, " T1 D1 C1"},
       {{9, E_FAIL, 1, true}, true, " T1 D1 C1"},
       {{9, E_HANDLE, 1, true}, false, " T1 D1 A1 C1 T2 D2 C2"},
@@ -59,7 +58,7 @@ TEST(SeparatorLineTest, ThemeLineElseEtched) {
   };
   for (size_t i = 0; i < std::size(kCases); ++i) {
     SCOPED_TRACE("case " + std::to_string(i));
-    script = kCases[i].script, opened = 0, calls.clear();
+    plan = kCases[i].plan, calls.clear();
     getProcAddressImport = &ScriptedLookup;  // mingw's import table stays writable
     HWND item = CreateWindowExA(WS_EX_STATICEDGE, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_BLACKFRAME, 20, 30, 100, 1,
                                 TestParent(), nullptr, nullptr, nullptr);

@@ -27,10 +27,8 @@ TEST(SubclassHookTest, FamiliesStackAndDetachInEitherOrder) {
   const WNDCLASSA windowClass = {0, ClassProcedure, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, "HookTest"};
   RegisterClassA(&windowClass);
   HWND window = CreateWindowA("HookTest", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-  auto probe = [window] {  // the answer (4660 from the class) and who saw it
-    seen.clear();
-    return std::to_string(SendMessageA(window, kProbe, 0, 0)) + " " + seen;
-  };
+  // What a probe answers (4660 from the class), and who saw it.
+  auto probe = [window] { return seen.clear(), std::to_string(SendMessageA(window, kProbe, 0, 0)) + " " + seen; };
   const LONG_PTR classProcedure = GetWindowLongPtrA(window, GWLP_WNDPROC);
   char link[] = "L2", separator[] = "S0", handling[] = "S1";
   SubclassHook<kHyperlinkFamily> linkHook;
