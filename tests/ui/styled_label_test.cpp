@@ -2,157 +2,53 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
-#include "link_render.h"
-#include "ui/dialog_font.h"
+#include "control_window.h"
+#include "ui/drawn_text.h"
 
-namespace {
-
-struct FakeFonts {
-  std::vector<std::string> installed, asked;
-};
-
-int FakeExists(const char* face, void* context) {
-  FakeFonts* fonts = static_cast<FakeFonts*>(context);
-  fonts->asked.push_back(face);
-  for (const std::string& name : fonts->installed)
-    if (name == face) return 1;
-  return 0;
-}
-
-TEST(ResolveFaceTest, FirstInstalledFaceOfTheListElseVerdana) {
-  const struct {
-    const char* list;
-    std::vector<std::string> installed;
-    const char* face;
-    std::vector<std::string> asked;
-  } kCases[] = {
-      {nullptr, {}, "Verdana", {"Segoe UI", "Verdana"}},
-      {"Alpha,Beta;Gamma", {"Gamma", "Beta"}, "Beta", {"Alpha", "Beta"}},
-      {"Alpha;;Gamma", {}, "Verdana", {"Alpha", "Gamma"}},
-  };
-  for (size_t i = 0; i < sizeof(kCases) / sizeof(kCases[0]); ++i) {
-    FakeFonts fonts{kCases[i].installed, {}};
-    TextString face;
-    EXPECT_EQ(ResolveFace(kCases[i].list, &FakeExists, &fonts, &face), 1) << "case " << i;
-    EXPECT_STREQ(face.Buffer(), kCases[i].face) << "case " << i;
-    EXPECT_EQ(fonts.asked, kCases[i].asked) << "case " << i;
-  }
-}
-
-StyledLabel::Settings LabelSettings(const char* faces, int height, DWORD options = 0, COLORREF colour = 0) {
-  StyledLabel::Settings settings;
-  settings.faces = faces, settings.height = height, settings.options = options, settings.textColour = colour;
-  return settings;
-}
-
-class StyledLabelTest : public testing::Test {
- protected:
-  void SetUp() override { ASSERT_NE(parent, nullptr); }
-  void TearDown() override { ClearTestParent(); }
-  HWND MakeStatic(const char* text, int width, int height) {
-    return CreateWindowA("STATIC", text, WS_CHILD | WS_VISIBLE, 10, 10, width, height, parent,
-                         reinterpret_cast<HMENU>(1007), nullptr, nullptr);
-  }
-  HWND parent = TestParent();
-};
-
-TEST_F(StyledLabelTest, HeightZeroFitsTheLargestFontThatFits) {
-  const struct {
-    const char* text;
-    int width;
-  } kCases[] = {{"Television receiver driver", 150}, {"Far too long a title for so narrow a label", 30}};
-  for (size_t i = 0; i < sizeof(kCases) / sizeof(kCases[0]); ++i) {
-    const auto& c = kCases[i];
-    SCOPED_TRACE("case " + std::to_string(i));
-    HWND item = MakeStatic(c.text, c.width, 30);
-    StyledLabel label;
-    label.Setup(item, LabelSettings("Tahoma", 0));
-    ExpectLargestFit(item, label.Font(), c.text, c.width, 30, true);
-    EXPECT_EQ(HeightOf(label.Font()) == 4, i == 1);
-    DestroyWindow(item);
-  }
-}
-
-TEST_F(StyledLabelTest, RefitOnSetTextOnlyWithItsOption) {
+// The label takes over the window text and draws it in its colour; a new
+// text is measured anew, and refits the font only with kRefitOnSetText.
+TEST(StyledLabelTest, TakesOverTheTextAndRefitsOnlyWithItsOption) {
   for (DWORD options : {DWORD(StyledLabel::kRefitOnSetText), DWORD(0)}) {
     SCOPED_TRACE(options);
-    HWND item = MakeStatic("Short", 200, 30);
+    HWND item = MakeStatic("Short", 200);
     StyledLabel label;
-    label.Setup(item, LabelSettings("Tahoma", 0, options));
-    const int before = HeightOf(label.Font());
-    const LONG extentBefore = label.TextExtent().cx;
-    label.SetText("A much longer text than the first one was");
-    EXPECT_EQ(HeightOf(label.Font()) < before, options != 0);
-    EXPECT_GT(label.TextExtent().cx, extentBefore) << "the extent is measured anew";
-    SendMessageA(item, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Short"));
-    EXPECT_EQ(HeightOf(label.Font()), before);
+    StyledLabel::Settings settings;
+    settings.textColour = RGB(128, 0, 0), settings.options = options;
+    label.Setup(item, settings);
+    EXPECT_EQ(GetWindowTextLengthA(item), 0);
+    const std::vector<COLORREF> pixels = ClientPixels(item, 0);
+    EXPECT_GT(std::count(pixels.begin(), pixels.end(), RGB(128, 0, 0)), 20);
+    auto height = [&label] { LOGFONTA font; return GetObjectA(label.Font(), sizeof(font), &font), font.lfHeight; };
+    const LONG before = height(), extentBefore = label.TextExtent().cx;
+    SendMessageA(item, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("A much longer text than the first one was"));
+    EXPECT_GT(label.TextExtent().cx, extentBefore);
+    EXPECT_EQ(height() < before, options != 0);
     DestroyWindow(item);
   }
 }
 
-TEST_F(StyledLabelTest, TakesOverTheWindowTextAndDrawsInItsColour) {
-  HWND item = MakeStatic("DVB-T Receiver Driver", 340, 36);
-  StyledLabel label;
-  label.Setup(item, LabelSettings(nullptr, 24, StyledLabel::kBold, RGB(128, 0, 0)));
-  char buffer[64] = "unchanged";
-  GetWindowTextA(item, buffer, sizeof(buffer));
-  EXPECT_STREQ(buffer, "");
-  TextString shown;
-  label.CopyText(&shown);
-  EXPECT_STREQ(shown.Buffer(), "DVB-T Receiver Driver");
-  EXPECT_EQ(HeightOf(label.Font()), 24);
-  EXPECT_GT(RenderClient(item).Count(RGB(128, 0, 0)), 20);
-  label.SetFace("No Such Face;Tahoma", 0);
-  if (FontExists("Tahoma", DEFAULT_CHARSET, nullptr)) { EXPECT_STREQ(label.Face(), "Tahoma"); }
-}
-
-struct Changer {
-  StyledLabel* label;
-  volatile LONG stop;
-  int rounds;
-};
-
-const std::string kFirst(40, 'A'), kSecond(220, 'W');
-
-DWORD WINAPI ChangeText(void* context) {
-  Changer* changer = static_cast<Changer*>(context);
-  for (; !changer->stop; ++changer->rounds) changer->label->SetText((changer->rounds % 2 ? kFirst : kSecond).c_str());
-  return 0;
-}
-
-// Paints and copies while another thread swaps the text: each shows one of
-// the two texts whole.
-TEST_F(StyledLabelTest, TextChangedFromAnotherThreadIsNeverShownTorn) {
-  HWND item = MakeStatic("", 300, 24);
-  StyledLabel label;
-  label.Setup(item, LabelSettings("Tahoma", 16, StyledLabel::kWhiteBackground));
-  label.SetText(kFirst.c_str());
-  const Pixels firstLook = RenderClient(item);
-  label.SetText(kSecond.c_str());
-  const Pixels secondLook = RenderClient(item);
-  ASSERT_FALSE(firstLook == secondLook);
-
-  Changer changer = {&label, 0, 0};
-  HANDLE thread = CreateThread(nullptr, 0, &ChangeText, &changer, 0, nullptr);
-  ASSERT_NE(thread, nullptr);
-  int torn = 0, rounds = 0;
-  for (; rounds < 3000; ++rounds) {
-    const Pixels look = RenderClient(item);
-    torn += !(look == firstLook) && !(look == secondLook);
-    for (int copies = 0; copies < 1000; ++copies) {  // a copy is brief: many give the race its chance
-      TextString copy;
-      label.CopyText(&copy);
-      torn += copy.Buffer() != kFirst && copy.Buffer() != kSecond;
-    }
+// The font fitting both controls use: heights go down one unit at a time
+// from the start to the first the judge accepts, and not below 4; the font
+// last made stays selected.
+TEST(FitFontTest, ShrinksOneUnitAtATimeDownToFour) {
+  const std::vector<int> kCases[] = {{9, 12, 11, 10, 9}, {0, 12, 11, 10, 9, 8, 7, 6, 5, 4}};  // accepted up to, made
+  for (size_t i = 0; i < std::size(kCases); ++i) {
+    SCOPED_TRACE("case " + std::to_string(i));
+    std::vector<int> made = {kCases[i][0]};  // the judge's limit, then each height made
+    HDC dc = CreateCompatibleDC(nullptr);
+    auto make = [](int height, void* made) {
+      static_cast<std::vector<int>*>(made)->push_back(height);
+      return CreateFontA(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "Arial");
+    };
+    auto judge = [](HDC, void* made) { auto& m = *static_cast<std::vector<int>*>(made); return int(m.back() <= m[0]); };
+    const HFONT font = FitFont(dc, 12, make, judge, &made);
+    EXPECT_EQ(made, kCases[i]);
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), font);
+    DeleteDC(dc);
+    DeleteObject(font);
   }
-  InterlockedExchange(&changer.stop, 1);
-  WaitForSingleObject(thread, 10000);
-  CloseHandle(thread);
-  EXPECT_EQ(torn, 0) << "of " << rounds << " paints";
-  EXPECT_GT(changer.rounds, 100) << "the other thread barely ran";
 }
-
-}  // namespace
