@@ -6,7 +6,7 @@
 
 #include "support/guarded_bytes.h"
 #include "ui/dialog_template.h"
-#include "ui/template_cases.h"
+#include "ui/pure_campaigns.h"
 
 namespace {
 

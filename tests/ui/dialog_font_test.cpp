@@ -9,14 +9,15 @@
 
 #include "support/guarded_bytes.h"
 #include "ui/dialog_template.h"
-#include "ui/template_cases.h"
+#include "ui/pure_campaigns.h"
 #include "ui/ui_test_resources.h"
 
 namespace {
 
 using ui_test::Bytes;
 
-// The system as a test describes it, and the font adaptation must choose.
+// The system as a test describes it, and the font adaptation must choose
+// (face null: the template stays as stored).
 struct FontCase {
   int metricsRead;
   const char* messageFace;
@@ -24,7 +25,7 @@ struct FontCase {
   int dpi;
   std::set<std::string> faces;
   int prefer;
-  const char* face;  // null: the template stays as stored
+  const char* face;
   WORD points;
 };
 
@@ -41,18 +42,17 @@ struct FakeFonts : FontEnvironment {
   const FontCase& c;
 };
 
-// The adapted copy of `bytes`, placed so that a read past their end faults,
-// with the allocation's full size; empty when the result is null.
+// The copy, from bytes that end at an inaccessible page, in the whole
+// allocation; empty for null.
 Bytes AdaptGuarded(const Bytes& bytes, int prefer, FontEnvironment& fonts) {
   testing_support::GuardedBytes guard(1 << 16);
-  BYTE* copy =
-      static_cast<BYTE*>(AdaptDialogTemplate(guard.Place(bytes), static_cast<DWORD>(bytes.size()), prefer, fonts));
-  Bytes result(copy, copy + (copy ? _msize(copy) : 0));
+  void* copy = AdaptDialogTemplate(guard.Place(bytes), static_cast<DWORD>(bytes.size()), prefer, fonts);
+  Bytes result(static_cast<BYTE*>(copy), static_cast<BYTE*>(copy) + (copy ? _msize(copy) : 0));
   free(copy);
   return result;
 }
 
-// The program's classic and extended dialogs (ui_test.rc).
+// On the program's classic and extended dialogs (ui_test.rc).
 TEST(AdaptDialogTemplate, ChoosesFaceAndSize) {
   const FontCase cases[] = {
       {1, "Segoe UI", -12, 96, {"Segoe UI", "MS Shell Dlg 2"}, 0, "Segoe UI", 9},
@@ -76,9 +76,9 @@ TEST(AdaptDialogTemplate, ChoosesFaceAndSize) {
       const BYTE* stored = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, found)));
       FakeFonts fonts(cases[i]);
       Bytes copy = AdaptGuarded(Bytes(stored, stored + SizeofResource(nullptr, found)), cases[i].prefer, fonts);
+      DialogFontLayout layout;
       ASSERT_EQ(!cases[i].face, copy.empty());
       if (copy.empty()) continue;
-      DialogFontLayout layout;
       ASSERT_EQ(1, LocateDialogFont(copy.data(), static_cast<DWORD>(copy.size()), &layout));
       EXPECT_EQ(1, DialogFaceIs(copy.data(), layout, cases[i].face));
       EXPECT_EQ(cases[i].points, copy[layout.pointSizeOffset] | copy[layout.pointSizeOffset + 1] << 8);

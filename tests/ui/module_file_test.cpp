@@ -14,36 +14,23 @@ using namespace testing_support;
 
 namespace {
 
-TEST(VersionTitle, ParsesAndFormatsFileVersions) {
-  const struct {
-    const char* version;
-    const char* title;
-  } cases[] = {
-      {"2.5", "C [2.05]"}, {"1, 0, 2, 1", "C [1.01]"},  // the minor number is not read and keeps 1
-      {"1.0.2.1", "C [1.00]"}, {"4.123", "C [4.123]"}, {"v2.0", "C [1.01]"},
+// Each text read as a version over 1.1 and formatted into a buffer of `size`
+// bytes that ends at an inaccessible page ("C [1.02]" takes 9).
+TEST(VersionTitle, ParsesAndFormatsWithinTheBuffer) {
+  const struct { const char* version; size_t size; const char* title; } cases[] = {
+      {"2.5", 64, "C [2.05]"},   {"1, 0, 2, 1", 64, "C [1.01]"},  // the minor number is not read and keeps 1
+      {"1.0.2.1", 64, "C [1.00]"}, {"4.123", 64, "C [4.123]"}, {"v2.0", 64, "C [1.01]"},
+      {"1.02", 10, "C [1.02]"},  {"1.02", 9, "C [1.02]"},  {"1.02", 8, "C [1.02"},
+      {"1.02", 1, ""},           {"1.02", 0, nullptr},  // nothing written
   };
+  GuardedBytes guard;
   for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
     unsigned major = 1, minor = 1;
     ParseFileVersion(cases[i].version, &major, &minor);
-    char title[64];
-    EXPECT_STREQ(cases[i].title, FormatVersionText(title, sizeof(title), "C", major, minor)) << "case " << i;
+    char* title = reinterpret_cast<char*>(guard.Place(nullptr, cases[i].size));
+    EXPECT_EQ(title, FormatVersionText(title, cases[i].size, "C", major, minor)) << "case " << i;
+    if (cases[i].title) { EXPECT_STREQ(cases[i].title, title) << "case " << i; }
   }
-}
-
-// "Caption [1.02]" into buffers around its size that end at an inaccessible page.
-TEST(VersionTitle, CutToTheBuffer) {
-  const struct {
-    size_t size;
-    const char* text;  // null: nothing written
-  } cases[] = {{0, nullptr}, {1, ""}, {14, "Caption [1.02"}, {15, "Caption [1.02]"}, {16, "Caption [1.02]"}};
-  GuardedBytes guard;
-  for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
-    char* buffer = reinterpret_cast<char*>(guard.Place(nullptr, cases[i].size));
-    EXPECT_EQ(buffer, FormatVersionText(buffer, cases[i].size, "Caption", 1, 2)) << "case " << i;
-    if (cases[i].text) { EXPECT_STREQ(cases[i].text, buffer) << "case " << i; }
-  }
-  ModuleFile file;
-  EXPECT_EQ(ModuleFile::kTitleSize - 1u, strlen(file.FormatVersionTitle(std::string(500, 'c').c_str(), nullptr)));
 }
 
 std::string Utf16(const std::string& text) {
@@ -52,48 +39,32 @@ std::string Utf16(const std::string& text) {
   return units;
 }
 
-// Copies of version_dll.dll (German "1.02", US English "9.9") whose string
-// tables named in `renamed` are moved to code page 04E4, which is not asked.
+// Copies of version_dll.dll (German "1.02", US English "9.9") with the first
+// `renamed` of those string tables moved to code page 04E4, which is not
+// asked; -1: no file.
 TEST(ModuleFile, ReadsTheGermanThenTheEnglishFileVersion) {
-  const struct {
-    const char* renamed;  // null: no file
-    int found;
-    const char* stored;
-    unsigned major, minor;
-    const char* title;
-  } cases[] = {
-      {"", 1, "1.02", 1, 2, "T [1.02]"},
-      {"040704", 1, "9.9", 9, 9, "T [9.09]"},
-      {"040704 040904", 0, "", 77, 77, "T [1.01]"},
-      {nullptr, 0, "", 77, 77, "T [1.01]"},
-  };
+  const struct { int renamed, found; const char* stored; unsigned major, minor; } cases[] = {
+      {0, 1, "1.02", 1, 2}, {1, 1, "9.9", 9, 9}, {2, 0, "", 77, 77}, {-1, 0, "", 77, 77}};
+  const std::string tables[] = {"040704", "040904"};
   ScratchFolder folder;
   std::string original;
   ASSERT_TRUE(ReadFileBytes(BuildPath("testbin\\version_dll.dll"), &original));
   for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
-    SCOPED_TRACE(testing::Message() << "case " << i);
-    std::string bytes = original;
-    for (const char* table : {"040704", "040904"})
-      if (cases[i].renamed && strstr(cases[i].renamed, table))
-        bytes.replace(bytes.find(Utf16(std::string(table) + "B0")), 16, Utf16(std::string(table) + "E4"));
-    const std::string path = folder.File("v" + std::to_string(i) + ".dll");
-    if (cases[i].renamed) { ASSERT_TRUE(WriteFileBytes(path, bytes)); }
+    std::string bytes = original, path = folder.File("v" + std::to_string(i) + ".dll");
+    for (int t = 0; t < cases[i].renamed; ++t)
+      bytes.replace(bytes.find(Utf16(tables[t] + "B0")), 16, Utf16(tables[t] + "E4"));
+    if (cases[i].renamed >= 0) { ASSERT_TRUE(WriteFileBytes(path, bytes)); }
     unsigned major = 77, minor = 77;
     TextString stored;
-    EXPECT_EQ(cases[i].found, ModuleFile::ReadFileVersion(path.c_str(), &major, &minor, &stored));
-    EXPECT_STREQ(cases[i].stored, stored.Buffer() ? stored.Buffer() : "");
-    EXPECT_EQ(cases[i].major, major);
-    EXPECT_EQ(cases[i].minor, minor);
-    HMODULE module = LoadLibraryA(path.c_str());
-    ModuleFile file;
-    EXPECT_STREQ(cases[i].title, file.FormatVersionTitle("T", module));
-    if (module) FreeLibrary(module);
+    EXPECT_EQ(cases[i].found, ModuleFile::ReadFileVersion(path.c_str(), &major, &minor, &stored)) << "case " << i;
+    EXPECT_STREQ(cases[i].stored, stored.Buffer() ? stored.Buffer() : "") << "case " << i;
+    EXPECT_EQ(cases[i].major * 100 + cases[i].minor, major * 100 + minor) << "case " << i;
   }
 }
 
 // Module paths of 258, 259 and 260 characters into buffers of exactly
 // kPathSize bytes that end at an inaccessible page: 259 is the longest that
-// fits; a longer one is cut there and terminated.
+// fits; a longer one is cut there and terminated, and gives no version.
 TEST(ModuleFile, PathsAtTheBufferLimit) {
   ScratchFolder folder;
   GuardedBytes guard;
@@ -114,6 +85,7 @@ TEST(ModuleFile, PathsAtTheBufferLimit) {
     EXPECT_EQ(fits ? folder.Path() : "", path);
     ModuleFile file;
     EXPECT_STREQ(fits ? "T [1.02]" : "T [1.01]", file.FormatVersionTitle("T", module));
+    EXPECT_EQ(ModuleFile::kTitleSize - 1u, strlen(file.FormatVersionTitle(std::string(500, 'c').c_str(), module)));
     FreeLibrary(module);
     DeleteFileW(wide.c_str());
   }

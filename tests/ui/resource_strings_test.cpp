@@ -8,7 +8,7 @@
 #include "support/guarded_bytes.h"
 #include "support/test_support.h"
 #include "ui/localized_resource.h"
-#include "ui/string_block_cases.h"
+#include "ui/pure_campaigns.h"
 
 namespace {
 
@@ -24,11 +24,7 @@ TEST(ResourceLanguageChain, TriesSublanguagesThenNeutralThenEnglish) {
 // One string-table block of the program per id (ui_test.rc), each entry
 // naming its language.
 TEST(ResourceStrings, FollowTheLanguageChain) {
-  const struct {
-    WORD language;
-    int id;
-    const char* text;
-  } cases[] = {
+  const struct { WORD language; int id; const char* text; } cases[] = {
       {0x0411, 16, "neutral"}, {0x0407, 32, "en-GB"},  // no German, no neutral: the chain reaches 0x0809
       {0x0C07, 48, "de-AT"},   {0x0807, 48, "de-DE"},  // SUBLANG_DEFAULT before English
       {0x0416, 48, "en-US"},   {0x0416, 64, "en-GB"},  // 0x0809, not another English
@@ -42,20 +38,10 @@ TEST(ResourceStrings, FollowTheLanguageChain) {
   }
 }
 
-// What GetString must give for entry `e` of `block`: its units in the ANSI
-// code page up to the first zero, "?" when missing or longer than 600 bytes.
-std::string ExpectedString(const ui_test::BlockCase& block, const ui_test::BlockEntry& e) {
-  if (!e.found) return "?";
-  std::vector<char> out(4 * e.units + 1);
-  const int bytes = WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const WCHAR*>(block.bytes.data() + e.offset),
-                                        static_cast<int>(e.units), out.data(), static_cast<int>(out.size()), nullptr,
-                                        nullptr);
-  if (bytes <= 0 || bytes > ResourceStrings::kTextSize - 1) return "?";
-  return std::string(out.data(), bytes).c_str();
-}
-
-// The block reader's random blocks as the string table of a module (some
-// block numbers left out), read into buffers of exactly kTextSize bytes.
+// The block reader's random blocks as the German string table of a module
+// (some block numbers left out), read into buffers of exactly kTextSize
+// bytes: an entry's units in the ANSI code page up to the first zero, "?"
+// when missing or longer than 600 bytes.
 TEST(ResourceStrings, RandomStringTables) {
   const int kBlocks = 640;
   testing_support::CampaignRandom random(ui_test::kBlockSeed);
@@ -66,25 +52,30 @@ TEST(ResourceStrings, RandomStringTables) {
   HANDLE update = BeginUpdateResourceA(path.c_str(), FALSE);
   for (int b = 0; b < kBlocks; ++b) {
     blocks.push_back(ui_test::RandomBlock(random));
-    if (blocks.back().bytes.empty() || random.OneIn(10))
+    const ui_test::Bytes& bytes = blocks.back().bytes;
+    if (bytes.empty() || random.OneIn(10))
       blocks.back() = ui_test::BlockCase();  // no block: every entry missing
     else
-      ASSERT_TRUE(UpdateResourceA(update, RT_STRING, MAKEINTRESOURCEA(b + 1), 0x0407, blocks.back().bytes.data(),
-                                  static_cast<DWORD>(blocks.back().bytes.size())));
+      UpdateResourceA(update, RT_STRING, MAKEINTRESOURCEA(b + 1), 0x0407, (void*)bytes.data(), DWORD(bytes.size()));
   }
   ASSERT_TRUE(EndUpdateResourceA(update, FALSE));
   HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  ASSERT_NE(nullptr, module);
   ResourceStrings strings;
   strings.SetModule(module);
   strings.SetLanguage(0x0407);
   testing_support::GuardedBytes guard;
   for (int id = 0; id < 16 * kBlocks; ++id) {
     SCOPED_TRACE(testing::Message() << "string " << id << " of seed " << ui_test::kBlockSeed);
+    const ui_test::BlockCase& block = blocks[id / 16];
+    const ui_test::BlockEntry& e = block.entries[id % 16];
+    std::vector<char> out(4 * e.units + 1);
+    const int bytes = e.found ? WideCharToMultiByte(CP_ACP, 0, (const WCHAR*)(block.bytes.data() + e.offset), e.units,
+                                                    out.data(), int(out.size()), nullptr, nullptr) : 0;
+    const std::string expected = bytes <= 0 || bytes > 600 ? "?" : std::string(out.data(), bytes).c_str();
     char* buffer = id % 16 == 5 ? nullptr : reinterpret_cast<char*>(guard.Place(nullptr, ResourceStrings::kTextSize));
     const char* text = strings.GetString(id, buffer);
     ASSERT_TRUE(buffer == nullptr || text == buffer);
-    ASSERT_EQ(ExpectedString(blocks[id / 16], blocks[id / 16].entries[id % 16]), text);
+    ASSERT_EQ(expected, text);
   }
   FreeLibrary(module);
 }
