@@ -19,14 +19,8 @@ using ui_test::Bytes;
 // The system as a test describes it, and the font adaptation must choose
 // (face null: the template stays as stored).
 struct FontCase {
-  int metricsRead;
-  const char* messageFace;
-  LONG height;
-  int dpi;
-  std::set<std::string> faces;
-  int prefer;
-  const char* face;
-  WORD points;
+  int metricsRead; const char* messageFace; LONG height; int dpi; std::set<std::string> faces;
+  int prefer; const char* face; WORD points;
 };
 
 struct FakeFonts : FontEnvironment {
@@ -46,8 +40,8 @@ struct FakeFonts : FontEnvironment {
 // allocation; empty for null.
 Bytes AdaptGuarded(const Bytes& bytes, int prefer, FontEnvironment& fonts) {
   testing_support::GuardedBytes guard(1 << 16);
-  void* copy = AdaptDialogTemplate(guard.Place(bytes), static_cast<DWORD>(bytes.size()), prefer, fonts);
-  Bytes result(static_cast<BYTE*>(copy), static_cast<BYTE*>(copy) + (copy ? _msize(copy) : 0));
+  BYTE* copy = static_cast<BYTE*>(AdaptDialogTemplate(guard.Place(bytes), DWORD(bytes.size()), prefer, fonts));
+  Bytes result(copy, copy + (copy ? _msize(copy) : 0));
   free(copy);
   return result;
 }
@@ -76,12 +70,11 @@ TEST(AdaptDialogTemplate, ChoosesFaceAndSize) {
       const BYTE* stored = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, found)));
       FakeFonts fonts(cases[i]);
       Bytes copy = AdaptGuarded(Bytes(stored, stored + SizeofResource(nullptr, found)), cases[i].prefer, fonts);
-      DialogFontLayout layout;
-      ASSERT_EQ(!cases[i].face, copy.empty());
-      if (copy.empty()) continue;
-      ASSERT_EQ(1, LocateDialogFont(copy.data(), static_cast<DWORD>(copy.size()), &layout));
-      EXPECT_EQ(1, DialogFaceIs(copy.data(), layout, cases[i].face));
-      EXPECT_EQ(cases[i].points, copy[layout.pointSizeOffset] | copy[layout.pointSizeOffset + 1] << 8);
+      DialogFontLayout at;
+      ASSERT_EQ(cases[i].face != nullptr, LocateDialogFont(copy.data(), DWORD(copy.size()), &at) == 1);
+      if (!cases[i].face) continue;
+      EXPECT_EQ(1, DialogFaceIs(copy.data(), at, cases[i].face));
+      EXPECT_EQ(cases[i].points, copy[at.pointSizeOffset] | copy[at.pointSizeOffset + 1] << 8);
     }
   }
 }
