@@ -1,14 +1,87 @@
+#include "ui/dialog_font.h"
 #include "ui/dialog_window.h"
 
 #include <gtest/gtest.h>
+#include <malloc.h>
+#include <stdlib.h>
 
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "ui/ui_test_resources.h"
+#include "support/guarded_bytes.h"
+#include "ui/pure_campaigns.h"
 
 namespace {
+
+// The resources of ui_test.rc.
+enum { kOldFont = 300, kOtherFont, kExtended, kFirst = 1001, kSecond, kIcon = 400 };
+
+// The system as a test describes it, and the font to choose (face null: none).
+struct FontCase {
+  int metricsRead; const char* messageFace; LONG height; int dpi; std::set<std::string> faces;
+  int prefer; const char* face; WORD points;
+};
+
+struct FakeFonts : FontEnvironment {
+  explicit FakeFonts(const FontCase& c) : c(c) {}
+  int MessageFont(LOGFONTA* font) override {
+    *font = LOGFONTA();
+    font->lfHeight = c.height;
+    lstrcpynA(font->lfFaceName, c.messageFace, LF_FACESIZE);
+    return c.metricsRead;
+  }
+  int PixelsPerInchY() override { return c.dpi; }
+  int FaceExists(const char* face) override { return static_cast<int>(c.faces.count(face)); }
+  const FontCase& c;
+};
+
+TEST(ChooseDialogFont, FaceAndSize) {
+  const FontCase cases[] = {
+      {1, "Segoe UI", -12, 96, {"Segoe UI", "MS Shell Dlg 2"}, 0, "Segoe UI", 9},
+      {1, "Segoe UI", -12, 96, {"Segoe UI", "MS Shell Dlg 2"}, 1, "MS Shell Dlg 2", 8},
+      {1, "Segoe UI", -12, 96, {"Segoe UI"}, 1, "Segoe UI", 9},              // preferred but missing
+      {1, "Tahoma", -11, 96, {"Tahoma", "MS Shell Dlg 2"}, 1, "Tahoma", 8},  // preferred only with Segoe UI
+      {1, "MS Sans Serif", -11, 120, {"MS Sans Serif"}, 0, "MS Sans Serif", 7},
+      {1, "Tahoma", -11, 96, {"MS Shell Dlg 2"}, 0, "MS Shell Dlg 2", 8},  // the message face missing
+      {1, "Segoe UI", -12, 96, {}, 0, "MS Shell Dlg", 8},
+      {1, "Tahoma", -32767, 72, {"Tahoma"}, 0, "Tahoma", 32767},  // the largest point size
+      {1, "Tahoma", -32768, 72, {"Tahoma"}, 0, nullptr, 0},
+      {1, "Tahoma", 11, 96, {"Tahoma"}, 0, nullptr, 0},  // a cell height, not a character height
+      {1, "Tahoma", -11, 0, {"Tahoma"}, 0, nullptr, 0},  // no resolution
+      {1, "Arial", -11, 96, {"Arial"}, 0, nullptr, 0},
+      {0, "Tahoma", -11, 96, {"Tahoma"}, 0, nullptr, 0},  // metrics unreadable
+  };
+  for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
+    FakeFonts fonts(cases[i]);
+    DialogFontChoice choice = {"", 0};
+    const int chosen = ChooseDialogFont(fonts, cases[i].prefer, &choice);
+    EXPECT_EQ(cases[i].face ? cases[i].face + std::string(" ") + std::to_string(cases[i].points) : "none",
+              chosen ? choice.face + std::string(" ") + std::to_string(choice.points) : "none") << "case " << i;
+  }
+}
+
+// The copies, of bytes that end at an inaccessible page, in their whole allocation.
+TEST(AdaptDialogTemplate, RandomTemplatesGiveNullOrTheExpectedCopy) {
+  const FontCase tahoma8 = {1, "Tahoma", -11, 96, {"Tahoma"}, 0, "Tahoma", 8};
+  FakeFonts fonts(tahoma8);
+  testing_support::GuardedBytes guard(1 << 16);
+  int adapted = 0, index = 0;
+  testing_support::RunCampaign(ui_test::kTemplateSeed, ui_test::kTemplateCases, ui_test::RandomTemplate,
+                               [&](const ui_test::TemplateCase& c) {
+    void* copy = AdaptDialogTemplate(guard.Place(c.bytes), DWORD(c.bytes.size()), index++ % 2, fonts);
+    ui_test::ExpectTahomaCopy(c, ui_test::Bytes((BYTE*)copy, (BYTE*)copy + (copy ? _msize(copy) : 0)));
+    adapted += copy != nullptr;
+    free(copy);
+  });
+  EXPECT_GT(adapted, ui_test::kTemplateCases / 10) << "too few random templates are adaptable";
+}
+
+TEST(FontExists, AsksThePlatform) {
+  EXPECT_EQ(1, FontExists("Tahoma", DEFAULT_CHARSET, nullptr));
+  EXPECT_EQ(0, FontExists("Bramcot No Such Face", DEFAULT_CHARSET, nullptr));
+}
 
 // What a test dialog's script posts to it: End(wParam), then log whether the
 // window stayed attached; log which button has the focus; log the answer of
@@ -20,12 +93,6 @@ enum : UINT { kEnd = WM_APP + 1, kFocus, kBase, kCloser, kIcons, kToButton = 0x1
 typedef std::vector<std::pair<UINT, WPARAM>> Script;
 
 HINSTANCE Self() { return GetModuleHandleA(nullptr); }
-
-std::string TextOf(HWND window) {
-  char text[4096] = "";
-  GetWindowTextA(window, text, sizeof(text));
-  return text;
-}
 
 // Logs its operations to a log that outlives it and posts its script from
 // OnInitDialog; CanEnd refuses 5. Deleted, it logs whether its window still
@@ -47,9 +114,9 @@ class TestDialog : public DialogWindow {
     GetObjectA(reinterpret_cast<HFONT>(SendMessageA(shown = Window(), WM_GETFONT, 0, 0)), sizeof(f), &f);
     font = f.lfFaceName + std::string(f.lfWeight == FW_BOLD ? " bold" : "") + (f.lfItalic ? " italic" : "");
     Log("init");
-    SetFocus(Item(IDC_SECOND));
+    SetFocus(Item(kSecond));
     for (auto& post : script)
-      PostMessageA(post.first & kToButton ? Item(IDC_FIRST) : Window(), post.first & 0xFFFF, post.second, 0);
+      PostMessageA(post.first & kToButton ? Item(kFirst) : Window(), post.first & 0xFFFF, post.second, 0);
     return initResult;
   }
   int CanEnd(int result) override { return Log("canEnd " + std::to_string(result)), result != 5; }
@@ -63,7 +130,7 @@ class TestDialog : public DialogWindow {
   BOOL OnDestroy() override { return Log("destroy"), DialogWindow::OnDestroy(); }
   BOOL OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
     const bool deleting = onHeap;  // then End deletes the object
-    if (message == kFocus) Log(GetFocus() == Item(IDC_FIRST) ? "focus first" : "focus second");
+    if (message == kFocus) Log(GetFocus() == Item(kFirst) ? "focus first" : "focus second");
     if (message == kBase) Log(DialogWindow::OnMessage(WM_COMMAND, wParam, 0) ? "base TRUE" : "base FALSE");
     if (message == kCloser) closer = CreateThread(nullptr, 0, CloseFromWorker, this, 0, nullptr);
     if (message == kIcons) LogIcons();
@@ -77,13 +144,13 @@ class TestDialog : public DialogWindow {
   static DWORD WINAPI CloseFromWorker(void* self) { return static_cast<TestDialog*>(self)->Close() != 0; }
   void Log(const std::string& entry) { *log += entry + "; "; }
   void LogIcons() {
-    SetIcons(IDI_TEST);
+    SetIcons(kIcon);
     const HICON small = reinterpret_cast<HICON>(SendMessageA(Window(), WM_GETICON, ICON_SMALL, 0));
     ICONINFO info = {};
     BITMAP bitmap = {};
     GetIconInfo(small, &info), GetObjectA(info.hbmColor, sizeof(bitmap), &bitmap);
-    DeleteObject(info.hbmColor), DeleteObject(info.hbmMask), SetIcons(IDI_TEST);
-    const LRESULT shared = reinterpret_cast<LRESULT>(LoadIconA(Self(), MAKEINTRESOURCEA(IDI_TEST)));
+    DeleteObject(info.hbmColor), DeleteObject(info.hbmMask), SetIcons(kIcon);
+    const LRESULT shared = reinterpret_cast<LRESULT>(LoadIconA(Self(), MAKEINTRESOURCEA(kIcon)));
     Log("small " + std::to_string(bitmap.bmWidth) + (GetIconInfo(small, &info) ? " kept" : " destroyed") +
         (SendMessageA(Window(), WM_GETICON, ICON_BIG, 0) == shared ? ", large shared" : ""));
   }
@@ -101,7 +168,7 @@ TEST(DialogWindow, ScriptedRuns) {
   NONCLIENTMETRICSA metrics = {};
   metrics.cbSize = 340;
   SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 340, &metrics, 0);
-  const int d = IDD_OLD_FONT, icon = GetSystemMetrics(SM_CXSMICON);
+  const int d = kOldFont, icon = GetSystemMetrics(SM_CXSMICON);
   const struct {
     int id, initResult;
     DWORD flags;
@@ -124,8 +191,8 @@ TEST(DialogWindow, ScriptedRuns) {
       {d, 1, DialogWindow::DeleteOnEnd, {{kEnd, 3}}, 3, "init; canEnd 3; deleted; ", ""},
       {d, 1, 0, {{kIcons, 0}, {kEnd, 0}}, 0,
        "init; small " + std::to_string(icon) + " destroyed, large shared; canEnd 0; detached; destroy; deleted; ", ""},
-      {IDD_OTHER_FONT, 0, 0, {}, 0, "init; canEnd 0; destroy; deleted; ", "Courier New"},
-      {IDD_EXTENDED, 0, 0, {}, 0, "init; canEnd 0; destroy; deleted; ", "* bold italic"},
+      {kOtherFont, 0, 0, {}, 0, "init; canEnd 0; destroy; deleted; ", "Courier New"},
+      {kExtended, 0, 0, {}, 0, "init; canEnd 0; destroy; deleted; ", "* bold italic"},
   };
   for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
     std::string log, font = cases[i].font;
@@ -148,39 +215,14 @@ TEST(DialogWindow, ScriptedRuns) {
 TEST(DialogWindow, DestroyedWindowAndDeletedObjectLetGo) {
   std::string log;
   TestDialog survivor(&log, {}), *doomed = new TestDialog(&log, {});
-  DestroyWindow(CreateDialogParamA(Self(), MAKEINTRESOURCEA(IDD_OLD_FONT), nullptr, DialogWindow::DialogProcedure,
+  DestroyWindow(CreateDialogParamA(Self(), MAKEINTRESOURCEA(kOldFont), nullptr, DialogWindow::DialogProcedure,
                                    reinterpret_cast<LPARAM>(&survivor)));
   EXPECT_EQ(nullptr, survivor.Window());
-  HWND window = CreateDialogParamA(Self(), MAKEINTRESOURCEA(IDD_OLD_FONT), nullptr, DialogWindow::DialogProcedure,
+  HWND window = CreateDialogParamA(Self(), MAKEINTRESOURCEA(kOldFont), nullptr, DialogWindow::DialogProcedure,
                                    reinterpret_cast<LPARAM>(doomed));
   delete doomed;
   EXPECT_EQ(0, GetWindowLongPtrA(window, GWLP_USERDATA)) << "the window still leads to a deleted object";
   EXPECT_TRUE(DestroyWindow(window));
-}
-
-// The message box, read by a timer that its modal loop runs, then closed:
-// "caption|" and "!" for the exclamation icon before the text.
-std::string box;
-
-void CALLBACK ReadBox(HWND, UINT, UINT_PTR timer, DWORD) {
-  HWND active = GetActiveWindow();
-  if (!active || !IsWindowVisible(active)) return;
-  KillTimer(nullptr, timer);
-  HWND icon = FindWindowExA(active, nullptr, "Static", nullptr);
-  HWND text = FindWindowExA(active, icon, "Static", nullptr);
-  const bool exclamation = SendMessageA(icon, STM_GETICON, 0, 0) == reinterpret_cast<LRESULT>(LoadIconA(nullptr, IDI_EXCLAMATION));
-  box = TextOf(active) + "|" + (exclamation ? "!" : "") + TextOf(text);
-  PostMessageA(active, WM_COMMAND, IDOK, 0);
-}
-
-// Style 0 gives an exclamation icon and OK; the text is cut to 1023 characters.
-TEST(WindowObject, ShowMessageCutsAt1023Characters) {
-  std::string longText;
-  while (longText.size() < 3000) longText += std::to_string(longText.size() % 10);
-  WindowObject owner;
-  SetTimer(nullptr, 0, 50, ReadBox);
-  EXPECT_EQ(IDOK, owner.ShowMessage(0, "Caption", "Value %d, %s", 42, longText.c_str()));
-  EXPECT_EQ("Caption|!Value 42, " + longText.substr(0, 1013), box);
 }
 
 }  // namespace
