@@ -169,13 +169,7 @@ TEST(DialogWindow, ScriptedRuns) {
   metrics.cbSize = 340;
   SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 340, &metrics, 0);
   const int d = kOldFont, icon = GetSystemMetrics(SM_CXSMICON);
-  const struct {
-    int id, initResult;
-    DWORD flags;
-    Script script;
-    INT_PTR result;
-    std::string log, font;
-  } cases[] = {
+  const struct { int id, initResult; DWORD flags; Script script; INT_PTR result; std::string log, font; } cases[] = {
       {999, 1, 0, {}, -1, "", ""},  // no such template: the platform's answer, no operation reached
       {d, 0, 0, {}, 0, "init; canEnd 0; destroy; deleted; ", "*"},
       {d, 1, 0, {{kFocus, 0}, {kEnd, 6}}, 6, "init; focus first; canEnd 6; detached; destroy; deleted; ", ""},
