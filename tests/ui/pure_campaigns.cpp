@@ -111,13 +111,7 @@ void ExpectTahomaCopy(const TemplateCase& c, const Bytes& copy) {
 BlockCase RandomBlock(CampaignRandom& random) {
   BlockCase c = {};
   for (unsigned i = 0, written = random.OneIn(8) ? random.Below(16) : 16; i < written; ++i) {
-    if (random.OneIn(40)) {  // a count with fewer units behind it: the walk ends here
-      const unsigned count = 1 + random.Below(40);
-      Put(&c.bytes, count | random.Below(0x10000) << 16, 2 + random.Below(2 * count));
-      return c;
-    }
-    unsigned units = random.OneIn(3) ? 0 : random.OneIn(15) ? 590 + random.Below(20) : 1 + random.Below(10);
-    units = random.OneIn(60) ? random.Below(2000) : units;
+    const unsigned units = random.OneIn(3) ? 0 : random.OneIn(15) ? 590 + random.Below(20) : 1 + random.Below(10);
     Put(&c.bytes, units, 2);
     c.entries[i] = {units > 0, static_cast<DWORD>(c.bytes.size()), units};
     for (unsigned u = 0; u < units; ++u) {  // mostly printable ASCII; zeros, Latin-1 and any unit

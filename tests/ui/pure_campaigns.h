@@ -26,8 +26,8 @@ TemplateCase RandomTemplate(testing_support::CampaignRandom& random);
 void ExpectTahomaCopy(const TemplateCase& c, const Bytes& copy);
 
 // A string-table block of sixteen counted entries (empty ones, ones around
-// 600 units, zero units inside), sometimes fewer, a count running past the
-// end, the block cut short, or bytes behind the last entry. An entry is
+// 600 units, zero units inside), sometimes fewer, the block cut short (a
+// count running past its end), or bytes behind the last entry. An entry is
 // found when present, not empty and wholly inside the block.
 struct BlockEntry { bool found; DWORD offset, units; };
 struct BlockCase { Bytes bytes; BlockEntry entries[16]; };
