@@ -13,17 +13,15 @@ namespace ui_test {
 
 using testing_support::CampaignRandom;
 
-namespace {
-
-void Put(Bytes* out, DWORD value, int bytes) {
+static void Put(Bytes* out, DWORD value, int bytes) {
   for (int i = 0; i < bytes; ++i) out->push_back(static_cast<BYTE>(i < 4 ? value >> 8 * i : 0));
 }
 
-void PutText(Bytes* out, const std::string& text) {
+static void PutText(Bytes* out, const std::string& text) {
   for (char c : text + '\0') Put(out, static_cast<BYTE>(c), 2);
 }
 
-std::string RandomText(CampaignRandom& random, unsigned longest) {
+static std::string RandomText(CampaignRandom& random, unsigned longest) {
   std::string text(random.Below(longest), ' ');
   for (char& c : text) c = static_cast<char>(1 + random.Below(0x7F));
   return text;
@@ -31,13 +29,11 @@ std::string RandomText(CampaignRandom& random, unsigned longest) {
 
 // A menu, class or title field: a string of up to 8 units, sometimes of up
 // to 119, or an ordinal.
-void PutField(Bytes* out, CampaignRandom& random) {
+static void PutField(Bytes* out, CampaignRandom& random) {
   const unsigned kind = random.Below(8);
   if (kind == 0) Put(out, 0xFFFF | random.Next() << 16, 4);
   if (kind != 0) PutText(out, RandomText(random, kind == 1 ? 120 : 9));
 }
-
-}  // namespace
 
 // Built independently of the code under test: header and fields, the font
 // block, then the items from the next DWORD boundary. The copy differs only
@@ -51,8 +47,7 @@ TemplateCase RandomTemplate(CampaignRandom& random) {
   const unsigned count = random.Below(5);
   Bytes head, font, copyFont, items;
   // dlgVer 1 and signature, helpID, exStyle, style / style, exStyle; item count, x, y, cx, cy; menu, class, title
-  for (DWORD v : extended ? std::vector<DWORD>{0xFFFF0001, 0, 0, style} : std::vector<DWORD>{style, 0})
-    Put(&head, v, 4);
+  Put(&head, extended ? 0xFFFF0001 : style, 4), Put(&head, 0, extended ? 8 : 4), Put(&head, style, extended ? 4 : 0);
   Put(&head, count, 2), Put(&head, 0, 4), Put(&head, 0x00C80190, 4);
   for (int field = 0; field < 3; ++field) PutField(&head, random);
   for (Bytes* block : {&font, &copyFont}) {  // point size, weight, italic and charset, face
