@@ -26,13 +26,12 @@ using namespace ui_test;
 namespace {
 
 // The resources of ui_test.rc.
-enum { kOldFont = 300, kOtherFont, kExtended, kFirst = 1001, kSecond };
+enum { kOld = 300, kOtherFont, kExtended, kFirst = 1001, kSecond };
 
-// The system as a test describes it, and the font to choose (face null: none).
-struct FontCase {
-  int metricsRead; const char* messageFace; LONG height; int dpi; std::set<std::string> faces;
-  int prefer; const char* face; WORD points;
-};
+// The system as a test describes it, and the font to choose ("none": the
+// template stays as stored).
+struct FontCase { int metricsRead; const char* messageFace; LONG height; int dpi; std::set<std::string> faces;
+                  int prefer; const char* chosen; };
 
 struct FakeFonts : FontEnvironment {
   explicit FakeFonts(const FontCase& c) : c(c) {}
@@ -47,32 +46,32 @@ struct FakeFonts : FontEnvironment {
 
 TEST(ChooseDialogFont, FaceAndSize) {
   const FontCase cases[] = {
-      {1, "Segoe UI", -12, 96, {"Segoe UI", "MS Shell Dlg 2"}, 0, "Segoe UI", 9},
-      {1, "Segoe UI", -12, 96, {"Segoe UI", "MS Shell Dlg 2"}, 1, "MS Shell Dlg 2", 8},
-      {1, "Segoe UI", -12, 96, {"Segoe UI"}, 1, "Segoe UI", 9},              // preferred but missing
-      {1, "Tahoma", -11, 96, {"Tahoma", "MS Shell Dlg 2"}, 1, "Tahoma", 8},  // preferred only with Segoe UI
-      {1, "MS Sans Serif", -11, 120, {"MS Sans Serif"}, 0, "MS Sans Serif", 7},
-      {1, "Tahoma", -11, 96, {"MS Shell Dlg 2"}, 0, "MS Shell Dlg 2", 8},  // the message face missing
-      {1, "Segoe UI", -12, 96, {}, 0, "MS Shell Dlg", 8},
-      {1, "Tahoma", -32767, 72, {"Tahoma"}, 0, "Tahoma", 32767},  // the largest point size
-      {1, "Tahoma", -32768, 72, {"Tahoma"}, 0, nullptr, 0},
-      {1, "Tahoma", 11, 96, {"Tahoma"}, 0, nullptr, 0},  // a cell height, not a character height
-      {1, "Tahoma", -11, 0, {"Tahoma"}, 0, nullptr, 0},  // no resolution
-      {1, "Arial", -11, 96, {"Arial"}, 0, nullptr, 0},
-      {0, "Tahoma", -11, 96, {"Tahoma"}, 0, nullptr, 0},  // metrics unreadable
+      {1, "Segoe UI", -12, 96, {"Segoe UI", "MS Shell Dlg 2"}, 0, "Segoe UI 9"},
+      {1, "Segoe UI", -12, 96, {"Segoe UI", "MS Shell Dlg 2"}, 1, "MS Shell Dlg 2 8"},
+      {1, "Segoe UI", -12, 96, {"Segoe UI"}, 1, "Segoe UI 9"},              // preferred but missing
+      {1, "Tahoma", -11, 96, {"Tahoma", "MS Shell Dlg 2"}, 1, "Tahoma 8"},  // preferred only with Segoe UI
+      {1, "MS Sans Serif", -11, 120, {"MS Sans Serif"}, 0, "MS Sans Serif 7"},
+      {1, "Tahoma", -11, 96, {"MS Shell Dlg 2"}, 0, "MS Shell Dlg 2 8"},  // the message face missing
+      {1, "Segoe UI", -12, 96, {}, 0, "MS Shell Dlg 8"},
+      {1, "Tahoma", -32767, 72, {"Tahoma"}, 0, "Tahoma 32767"},  // the largest point size
+      {1, "Tahoma", -32768, 72, {"Tahoma"}, 0, "none"},
+      {1, "Tahoma", 11, 96, {"Tahoma"}, 0, "none"},  // a cell height, not a character height
+      {1, "Tahoma", -11, 0, {"Tahoma"}, 0, "none"},  // no resolution
+      {1, "Arial", -11, 96, {"Arial"}, 0, "none"},
+      {0, "Tahoma", -11, 96, {"Tahoma"}, 0, "none"},  // metrics unreadable
   };
   for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
     FakeFonts fonts(cases[i]);
     DialogFontChoice choice = {"", 0};
-    EXPECT_EQ(cases[i].face ? cases[i].face + std::string(" ") + std::to_string(cases[i].points) : "none",
-              ChooseDialogFont(fonts, cases[i].prefer, &choice) ? choice.face + (" " + std::to_string(choice.points))
-                                                                : "none") << "case " << i;
+    SCOPED_TRACE(testing::Message() << "case " << i);
+    EXPECT_EQ(cases[i].chosen, ChooseDialogFont(fonts, cases[i].prefer, &choice)
+                                   ? choice.face + (" " + std::to_string(choice.points)) : "none");
   }
 }
 
 // The copies, of bytes that end at an inaccessible page, in their whole allocation.
 TEST(AdaptDialogTemplate, RandomTemplatesGiveNullOrTheExpectedCopy) {
-  const FontCase tahoma8 = {1, "Tahoma", -11, 96, {"Tahoma"}, 0, "Tahoma", 8};
+  const FontCase tahoma8 = {1, "Tahoma", -11, 96, {"Tahoma"}, 0, "Tahoma 8"};
   FakeFonts fonts(tahoma8);
   GuardedBytes guard(1 << 16);
   int adapted = 0, n = 0;
@@ -90,8 +89,6 @@ TEST(AdaptDialogTemplate, RandomTemplatesGiveNullOrTheExpectedCopy) {
 // thread.
 enum : UINT { kEnd = WM_APP + 1, kFocus, kCloser };
 typedef std::vector<std::pair<UINT, WPARAM>> Script;
-
-HINSTANCE Self() { return GetModuleHandleA(nullptr); }
 
 // Logs its operations to a log that outlives it and posts its script from
 // OnInitDialog; CanEnd refuses 5. Deleted, it logs whether its window still
@@ -141,8 +138,8 @@ class TestDialog : public DialogWindow {
   std::string* log;
   Script script;
   int initResult;
-  HWND shown = nullptr;
-  HANDLE closer = nullptr;
+  HWND shown = nullptr;      // the window it was attached to
+  HANDLE closer = nullptr;   // the thread that closes it
 };
 
 // "*" in a log stands for the system's message face, which the old default
@@ -151,19 +148,18 @@ TEST(DialogWindow, ScriptedRuns) {
   NONCLIENTMETRICSA metrics = {};
   metrics.cbSize = 340;
   SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 340, &metrics, 0);
-  const int d = kOldFont;
   const struct { int id, initResult; DWORD flags; Script script; INT_PTR result; std::string log; } cases[] = {
       {999, 1, 0, {}, -1, ""},  // no such template: the platform's answer, no operation reached
-      {d, 0, 0, {}, 0, "init *; canEnd 0; destroy; deleted; "},
-      {d, 1, 0, {{kFocus, 0}, {kEnd, 6}}, 6, "init *; focus first; canEnd 6; detached; destroy; deleted; "},
-      {d, 2, 0, {{kFocus, 0}, {kEnd, 6}}, 6, "init *; focus second; canEnd 6; detached; destroy; deleted; "},
-      {d, 1, 0, {{kEnd, 5}, {kEnd, 7}}, 7, "init *; canEnd 5; attached; canEnd 7; detached; destroy; deleted; "},
-      {d, 1, 0, {{WM_COMMAND, IDCLOSE}}, 0, "init *; command 8; canEnd 0; destroy; deleted; "},
-      {d, 1, 0, {{WM_COMMAND, IDOK}, {kEnd, 9}}, 9, "init *; command 1; canEnd 9; detached; destroy; deleted; "},
-      {d, 1, 0, {{WM_SYSCOMMAND, SC_CLOSE}}, 0, "init *; close; canEnd 0; destroy; deleted; "},
-      {d, 1, 0, {{WM_COMMAND, IDCANCEL}}, 0, "init *; command 2; canEnd 0; destroy; deleted; "},
-      {d, 1, 0, {{kCloser, 0}}, 0, "init *; close; canEnd 0; destroy; deleted; "},
-      {d, 1, DialogWindow::DeleteOnEnd, {{kEnd, 3}}, 3, "init *; canEnd 3; deleted; "},
+      {kOld, 0, 0, {}, 0, "init *; canEnd 0; destroy; deleted; "},
+      {kOld, 1, 0, {{kFocus, 0}, {kEnd, 6}}, 6, "init *; focus first; canEnd 6; detached; destroy; deleted; "},
+      {kOld, 2, 0, {{kFocus, 0}, {kEnd, 6}}, 6, "init *; focus second; canEnd 6; detached; destroy; deleted; "},
+      {kOld, 1, 0, {{kEnd, 5}, {kEnd, 7}}, 7, "init *; canEnd 5; attached; canEnd 7; detached; destroy; deleted; "},
+      {kOld, 1, 0, {{WM_COMMAND, IDCLOSE}}, 0, "init *; command 8; canEnd 0; destroy; deleted; "},
+      {kOld, 1, 0, {{WM_COMMAND, IDOK}, {kEnd, 9}}, 9, "init *; command 1; canEnd 9; detached; destroy; deleted; "},
+      {kOld, 1, 0, {{WM_SYSCOMMAND, SC_CLOSE}}, 0, "init *; close; canEnd 0; destroy; deleted; "},
+      {kOld, 1, 0, {{WM_COMMAND, IDCANCEL}}, 0, "init *; command 2; canEnd 0; destroy; deleted; "},
+      {kOld, 1, 0, {{kCloser, 0}}, 0, "init *; close; canEnd 0; destroy; deleted; "},
+      {kOld, 1, DialogWindow::DeleteOnEnd, {{kEnd, 3}}, 3, "init *; canEnd 3; deleted; "},
       {kOtherFont, 0, 0, {}, 0, "init Courier New; canEnd 0; destroy; deleted; "},
       {kExtended, 0, 0, {}, 0, "init * bold italic; canEnd 0; destroy; deleted; "},
   };
@@ -171,11 +167,12 @@ TEST(DialogWindow, ScriptedRuns) {
     std::string log, expected = cases[i].log;
     TestDialog* dialog = new TestDialog(&log, cases[i].script, cases[i].initResult);
     dialog->onHeap = cases[i].flags != 0;
-    EXPECT_EQ(cases[i].result, dialog->RunModal(Self(), cases[i].id, cases[i].flags)) << "case " << i;
+    SCOPED_TRACE(testing::Message() << "case " << i);
+    EXPECT_EQ(cases[i].result, dialog->RunModal(GetModuleHandleA(nullptr), cases[i].id, cases[i].flags));
     if (!dialog->onHeap) dialog->End(1), delete dialog;  // End: no window left, nothing to ask
     const size_t star = expected.find('*');
     if (star != std::string::npos) expected.replace(star, 1, metrics.lfMessageFont.lfFaceName);
-    EXPECT_EQ(expected, log) << "case " << i;
+    EXPECT_EQ(expected, log);
   }
 }
 
@@ -184,11 +181,11 @@ TEST(DialogWindow, ScriptedRuns) {
 TEST(DialogWindow, DestroyedWindowAndDeletedObjectLetGo) {
   std::string log;
   TestDialog survivor(&log, {}), *doomed = new TestDialog(&log, {});
-  DestroyWindow(CreateDialogParamA(Self(), MAKEINTRESOURCEA(kOldFont), nullptr, DialogWindow::DialogProcedure,
-                                   reinterpret_cast<LPARAM>(&survivor)));
+  DestroyWindow(CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kOld), nullptr,
+                                   DialogWindow::DialogProcedure, reinterpret_cast<LPARAM>(&survivor)));
   EXPECT_EQ(nullptr, survivor.Window());
-  HWND window = CreateDialogParamA(Self(), MAKEINTRESOURCEA(kOldFont), nullptr, DialogWindow::DialogProcedure,
-                                   reinterpret_cast<LPARAM>(doomed));
+  HWND window = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kOld), nullptr,
+                                   DialogWindow::DialogProcedure, reinterpret_cast<LPARAM>(doomed));
   delete doomed;
   EXPECT_EQ(0, GetWindowLongPtrA(window, GWLP_USERDATA)) << "the window still leads to a deleted object";
   EXPECT_TRUE(DestroyWindow(window));
@@ -221,8 +218,8 @@ TEST(ResourceStrings, FollowTheLanguageChainWithin600Bytes) {
     char* buffer = i < 2 ? nullptr : reinterpret_cast<char*>(guard.Place(nullptr, ResourceStrings::kTextSize));
     strings.SetLanguage(cases[i].language);
     const char* text = strings.GetString(cases[i].id, buffer);
-    EXPECT_TRUE(!buffer || text == buffer) << "case " << i;
-    EXPECT_EQ(cases[i].text, text) << "case " << i;
+    SCOPED_TRACE(testing::Message() << "case " << i);
+    EXPECT_EQ(cases[i].text, buffer && text != buffer ? "(not the buffer given)" : text);
   }
 }
 
@@ -246,8 +243,9 @@ TEST(ModuleFile, VersionTitlesAndPathsWithinTheirBuffers) {
     unsigned major = 1, minor = 1;
     ParseFileVersion(cases[i].version, &major, &minor);
     char* title = reinterpret_cast<char*>(guard.Place(nullptr, cases[i].size));
-    EXPECT_EQ(title, FormatVersionText(title, cases[i].size, "C", major, minor)) << "case " << i;
-    if (cases[i].title) { EXPECT_STREQ(cases[i].title, title) << "case " << i; }
+    SCOPED_TRACE(testing::Message() << "case " << i);
+    EXPECT_EQ(title, FormatVersionText(title, cases[i].size, "C", major, minor));
+    if (cases[i].title) { EXPECT_STREQ(cases[i].title, title); }
   }
   unsigned major = 7, minor = 7;
   EXPECT_EQ(0, ModuleFile::ReadFileVersion("Z:\\no\\such.dll", &major, &minor, nullptr));
