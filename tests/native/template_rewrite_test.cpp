@@ -6,7 +6,7 @@
 
 #include "support/guarded_bytes.h"
 #include "ui/dialog_template.h"
-#include "ui/template_cases.h"
+#include "ui/pure_campaigns.h"
 
 namespace {
 
@@ -31,13 +31,8 @@ Bytes RewriteToTahoma(const Bytes& bytes) {
 }
 
 TEST(RewriteDialogFont, RandomTemplates) {
-  TemplateCases cases(kTemplateSeed);
-  for (int i = 0; i < kTemplateCases; ++i) {
-    SCOPED_TRACE(testing::Message() << "template " << i << " of seed " << kTemplateSeed);
-    TemplateCase c = cases.Next();
-    ExpectTahomaCopy(c, RewriteToTahoma(c.bytes));
-    if (HasFatalFailure()) return;
-  }
+  testing_support::RunCampaign(kTemplateSeed, kTemplateCases, RandomTemplate,
+                               [](const TemplateCase& c) { ExpectTahomaCopy(c, RewriteToTahoma(c.bytes)); });
 }
 
 }  // namespace
