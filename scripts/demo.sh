@@ -94,7 +94,20 @@ run "$WINDOW" ok "$CAPTION" >/dev/null 2>&1
 wait_for 30 bash -c "! kill -0 $pid" || { echo "demo: the installer did not end"; kill $pid; exit 1; }
 wait $pid
 EXIT=$?
-sleep 4  # the companion program logs its start and closes its window
+sleep 2  # the programs started from the CD log their start
+
+# The same dialog on a 144-DPI screen: Wine reads the DPI when a program starts.
+step "starting D:\\Bramcot.exe once more at 144 DPI"
+run reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+"$HARNESS" run 'D:\Bramcot.exe' 2>/dev/null &
+pid=$!
+if wait_for 60 run "$WINDOW" text "$TITLE"; then
+    sleep 1
+    "$HARNESS" shell import -window root "$WORK/3-dialog-144dpi.png"
+    run "$WINDOW" click "$TITLE" 1000 >/dev/null 2>&1
+fi
+wait_for 30 bash -c "! kill -0 $pid" || kill $pid
+run reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
 
 PREFIX=$HARNESS_DIR/prefix
 STAGED=$(find "$PREFIX/drive_c/users" -type d -name 'Tarnvik DVB-T Driver' 2>/dev/null | head -n1)
@@ -111,7 +124,7 @@ calls=$(awk '
 loaded=$(grep -m1 -oE 'Loaded L"[^"]*Coldrune\.dll"' "$WORK/trace.log" 2>/dev/null | sed -E 's/Loaded L"(.*)"/\1/; s/\\\\/\\/g')
 started=$(tr -d '\r' < "$WORK/started.log" 2>/dev/null)
 
-cp "$WORK/1-dialog.png" "$WORK/2-message.png" "$OUT/" 2>/dev/null
+cp "$WORK/1-dialog.png" "$WORK/2-message.png" "$WORK/3-dialog-144dpi.png" "$OUT/" 2>/dev/null
 {
     echo "Bramcot demo, $(date -u '+%Y-%m-%d %H:%M UTC')"
     echo
@@ -148,6 +161,7 @@ check "the co-installer called for DIF_INSTALLINTERFACES" 'echo "$calls" | grep 
 check "the co-installer called for DIF_NEWDEVICEWIZARD_FINISHINSTALL" 'echo "$calls" | grep -q "Callback(0x1e "'
 check "the DirectX setup started from the CD" 'echo "$started" | grep -q "D:\\\\Zovodav\\\\DirectX\\\\dxsetup.exe"'
 check "the companion program started from the CD" 'echo "$started" | grep -q "D:\\\\_exec\\\\VaskDT2831.exe"'
+check "a screenshot at 144 DPI" '[ -s "$OUT/3-dialog-144dpi.png" ]'
 
 if [ $KEEP = 1 ]; then
     echo "demo: prefix kept in $HARNESS_DIR/prefix (WINEPREFIX for user $HARNESS_USER)"
