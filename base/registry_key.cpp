@@ -34,12 +34,14 @@ int RegistryKey::QueryString(const char* name, char* buffer, DWORD size) const {
   DWORD returned = size;
   if (!key || RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer),
                                &returned) != ERROR_SUCCESS ||
-      returned > size) {
-    // The platform may leave the buffer as it was: never hand back stale text.
+      returned > size || (returned == size && buffer[size - 1] != '\0')) {
+    // Too long for the buffer with its terminator, or unreadable; the
+    // platform may leave the buffer as it was: never hand back stale text.
     buffer[0] = '\0';
     return 0;
   }
-  buffer[returned == 0 ? 0 : returned - 1] = '\0';
+  // A string stored without its terminator ends after its last byte.
+  if (returned < size) buffer[returned] = '\0';
   return 1;
 }
 

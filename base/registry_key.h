@@ -27,12 +27,11 @@ class RegistryKey {
   // 4 bytes).
   int QueryDword(const char* name, DWORD* value) const;
 
-  // Reads the value into `buffer` of `size` bytes and terminates it within the
-  // bytes returned: the last returned byte becomes 0, so a value stored with
-  // its terminator reads back whole and one stored without loses its last
-  // character. An empty value gives 1 and empty text. On 0 (value absent or
-  // larger than the buffer) the buffer holds empty text. Nothing is written
-  // when `buffer` is null or `size` is 0.
+  // Reads the value into `buffer` of `size` bytes as terminated text, whole
+  // whether or not a terminator was stored. An empty value gives 1 and empty
+  // text. On 0 (value absent, or longer than the buffer with its terminator)
+  // the buffer holds empty text. Nothing is written when `buffer` is null or
+  // `size` is 0.
   int QueryString(const char* name, char* buffer, DWORD size) const;
 
   // Reads the value's bytes; `size` holds the buffer size on entry and the

@@ -2,6 +2,7 @@
 
 #include "installer/install_sequence.h"
 #include "installer/resource_ids.h"
+#include "ui/screen_scale.h"
 
 const char kMakerSite[] = "www.tarnvik.example";
 
@@ -19,7 +20,8 @@ int InstallerDialog::OnInitDialog() {
   SetItemText(IDC_EXIT, strings.GetString(IDS_EXIT, nullptr));
   separator.Attach(Item(IDC_SEPARATOR));
   link.Setup(Item(IDC_LINK), kMakerSite, kMakerSite, IDR_LINK_CURSOR, 0);
-  // The title in bold Verdana of 24 pixels, the prompt at 16 in the window's font.
+  // The title in bold Verdana of 24 pixels, the prompt at 16 in the window's
+  // font, both at 96 DPI.
   const struct {
     StyledLabel* label;
     int item;
@@ -28,10 +30,11 @@ int InstallerDialog::OnInitDialog() {
     int text;
   } labels[] = {{&titleLabel, IDC_TITLE, 24, StyledLabel::kBold, IDS_TITLE},
                 {&promptLabel, IDC_PROMPT, 16, StyledLabel::kWindowFont, IDS_PROMPT}};
+  const int dpi = ScreenDpi();
   for (const auto& row : labels) {
     StyledLabel::Settings settings;
     settings.faces = "Verdana";
-    settings.height = row.height;
+    settings.height = ScalePixels(row.height, dpi);
     settings.options = row.options;
     row.label->Setup(Item(row.item), settings);
     row.label->SetText(strings.GetString(row.text, nullptr));

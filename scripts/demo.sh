@@ -40,6 +40,7 @@ step "starting a fresh Wine prefix"
 rm -rf "$OUT"
 mkdir -p "$OUT"
 WORK=$HARNESS_DIR/out
+find "$WORK" -mindepth 1 -delete  # nothing of an earlier run
 run() { "$HARNESS" run "$@"; }
 wine_path() { echo "Z:${1//\//\\}"; }
 WINDOW="$BUILD/demobin/demo_window.exe"
@@ -81,9 +82,19 @@ wait_for() {  # wait_for SECONDS COMMAND...: runs COMMAND until it succeeds
 }
 TITLE="Tarnvik DVB-T Driver Installer [1.02]"
 CAPTION="Tarnvik DVB-T Driver Installer"
+# What the screen shows of the separator, the title, the prompt and the
+# picture: "left top right bottom inked-rows inked-columns" each.
+measure() {  # measure PREFIX: sets PREFIX_separator ... PREFIX_picture
+    local name id
+    for name in separator:1004 title:1007 prompt:1008 picture:65535; do
+        id=${name#*:}
+        printf -v "${1}_${name%:*}" '%s' "$(run "$WINDOW" ink "$TITLE" $id 2>/dev/null | tr -d '\r')"
+    done
+}
 wait_for 60 run "$WINDOW" text "$TITLE" || { echo "demo: the installer's dialog did not show"; kill $pid; exit 1; }
 sleep 1
 "$HARNESS" shell import -window root "$WORK/1-dialog.png"
+measure at96
 step "pressing \"Install\""
 run "$WINDOW" click "$TITLE" 1003 >/dev/null 2>&1
 wait_for 120 run "$WINDOW" text "$CAPTION" || { echo "demo: no result message"; kill $pid; exit 1; }
@@ -94,7 +105,30 @@ run "$WINDOW" ok "$CAPTION" >/dev/null 2>&1
 wait_for 30 bash -c "! kill -0 $pid" || { echo "demo: the installer did not end"; kill $pid; exit 1; }
 wait $pid
 EXIT=$?
-sleep 4  # the companion program logs its start and closes its window
+sleep 2  # the programs started from the CD log their start
+
+# The dialog again, measured, then closed: look_again PREFIX [SCREENSHOT].
+look_again() {
+    "$HARNESS" run 'D:\Bramcot.exe' 2>/dev/null &
+    local pid=$!
+    if wait_for 60 run "$WINDOW" text "$TITLE"; then
+        sleep 1
+        measure "$1"
+        [ -z "${2:-}" ] || "$HARNESS" shell import -window root "$WORK/$2"
+        run "$WINDOW" click "$TITLE" 1000 >/dev/null 2>&1
+    fi
+    wait_for 30 bash -c "! kill -0 $pid" || kill $pid
+}
+# On a 144-DPI screen (Wine reads the DPI when a program starts), and with
+# visual styles off.
+step "starting D:\\Bramcot.exe once more at 144 DPI, and with visual styles off"
+run reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+look_again at144 3-dialog-144dpi.png
+run reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
+THEMES='HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager'
+run reg add "$THEMES" /v ThemeActive /t REG_SZ /d 0 /f >/dev/null 2>&1
+look_again plain
+run reg add "$THEMES" /v ThemeActive /t REG_SZ /d 1 /f >/dev/null 2>&1
 
 PREFIX=$HARNESS_DIR/prefix
 STAGED=$(find "$PREFIX/drive_c/users" -type d -name 'Tarnvik DVB-T Driver' 2>/dev/null | head -n1)
@@ -111,7 +145,7 @@ calls=$(awk '
 loaded=$(grep -m1 -oE 'Loaded L"[^"]*Coldrune\.dll"' "$WORK/trace.log" 2>/dev/null | sed -E 's/Loaded L"(.*)"/\1/; s/\\\\/\\/g')
 started=$(tr -d '\r' < "$WORK/started.log" 2>/dev/null)
 
-cp "$WORK/1-dialog.png" "$WORK/2-message.png" "$OUT/" 2>/dev/null
+cp "$WORK/1-dialog.png" "$WORK/2-message.png" "$WORK/3-dialog-144dpi.png" "$OUT/" 2>/dev/null
 {
     echo "Bramcot demo, $(date -u '+%Y-%m-%d %H:%M UTC')"
     echo
@@ -134,6 +168,11 @@ cp "$WORK/1-dialog.png" "$WORK/2-message.png" "$OUT/" 2>/dev/null
     echo
     echo "Programs the co-installer started from the CD (program | command line | folder):"
     echo "${started:-    none}" | sed 's/^/    /'
+    echo
+    echo "On the screen (left top right bottom, rows and columns unlike the background):"
+    echo "    separator ${at96_separator:-?}; with visual styles off ${plain_separator:-?}"
+    echo "    title ${at96_title:-?}; at 144 DPI ${at144_title:-?}"
+    echo "    prompt ${at96_prompt:-?}; picture ${at96_picture:-?}"
 } > "$OUT/summary.txt"
 cat "$OUT/summary.txt"
 
@@ -148,6 +187,18 @@ check "the co-installer called for DIF_INSTALLINTERFACES" 'echo "$calls" | grep 
 check "the co-installer called for DIF_NEWDEVICEWIZARD_FINISHINSTALL" 'echo "$calls" | grep -q "Callback(0x1e "'
 check "the DirectX setup started from the CD" 'echo "$started" | grep -q "D:\\\\Zovodav\\\\DirectX\\\\dxsetup.exe"'
 check "the companion program started from the CD" 'echo "$started" | grep -q "D:\\\\_exec\\\\VaskDT2831.exe"'
+check "a screenshot at 144 DPI" '[ -s "$OUT/3-dialog-144dpi.png" ]'
+# A line is drawn across the separator's width (all but its 3 inset columns).
+line_across() { set -- $1; [ $# = 6 ] && [ "$6" -ge $(( $3 - $1 - 3 )) ]; }
+# Two rectangles share no pixel.
+apart() { set -- $1 $2; [ $# = 12 ] && { [ "$3" -le "$7" ] || [ "$9" -le "$1" ] || [ "$4" -le "$8" ] || [ "${10}" -le "$2" ]; }; }
+check "the separator line drawn (${at96_separator:-not measured})" 'line_across "$at96_separator"'
+check "the separator line drawn with visual styles off (${plain_separator:-not measured})" 'line_across "$plain_separator"'
+check "the picture apart from the title and the prompt" 'apart "$at96_picture" "$at96_title" && apart "$at96_picture" "$at96_prompt"'
+# The title's glyphs are 1.5 times as tall at 144 DPI.
+title_rows() { set -- $1; echo "${5:-0}"; }
+check "the title scaled at 144 DPI ($(title_rows "$at96_title") rows at 96 DPI, $(title_rows "$at144_title") at 144)" \
+    'r=$(( $(title_rows "$at144_title") * 100 / ($(title_rows "$at96_title") + !$(title_rows "$at96_title")) )); [ $r -ge 135 ] && [ $r -le 165 ]'
 
 if [ $KEEP = 1 ]; then
     echo "demo: prefix kept in $HARNESS_DIR/prefix (WINEPREFIX for user $HARNESS_USER)"

@@ -77,23 +77,24 @@ def icon_file(sizes):
 
 
 def picture_pixel(w, h, x, y):
-    """Sky fading to white; the right part and the top stay plain, for the
-    title and prompt drawn over the picture."""
+    """Sky fading to a deeper blue, broadcast waves, a receiver stick and a
+    screen. The picture is narrower than the space left of the title and the
+    prompt, so nothing of it lies under them."""
     u, v = x / w, y / h
     colour = mix((235, 244, 252), (120, 170, 230), v)
     # A screen at the bottom right.
-    if 0.62 < u < 0.92 and 0.76 < v < 0.97:
-        if 0.65 < u < 0.89 and 0.79 < v < 0.94:
+    if 0.56 < u < 0.94 and 0.70 < v < 0.92:
+        if 0.60 < u < 0.90 and 0.73 < v < 0.89:
             colour = mix((30, 60, 140), (70, 140, 220), u)
         else:
             colour = (40, 40, 48)
     # A receiver stick at the bottom left, its plug towards the screen.
-    if 0.10 < u < 0.40 and 0.80 < v < 0.88:
-        colour = (60, 60, 70) if u < 0.34 else (190, 190, 200)
-    # Broadcast waves from the left edge.
-    d = ((u - 0.06) ** 2 + ((v - 0.45) * h / w) ** 2) ** 0.5
-    for ring in (0.08, 0.14, 0.20, 0.26):
-        if abs(d - ring) < 0.008 and u > 0.06:
+    if 0.08 < u < 0.50 and 0.80 < v < 0.86:
+        colour = (60, 60, 70) if u < 0.42 else (190, 190, 200)
+    # Broadcast waves from the left edge, round in pixels.
+    d = ((x - 0.06 * w) ** 2 + (y - 0.38 * h) ** 2) ** 0.5
+    for ring in (0.10, 0.18, 0.26, 0.34):
+        if abs(d - ring * h) < 2.0 and u > 0.06:
             colour = (230, 120, 20)
     return colour
 
@@ -163,7 +164,7 @@ def main():
     os.makedirs(out, exist_ok=True)
     files = {
         "bramcot.ico": icon_file([16, 20, 24, 32, 40, 48]),
-        "picture.bmp": bitmap_file(300, 228),
+        "picture.bmp": bitmap_file(176, 228),
         "link.cur": cursor_file(),
     }
     for name, data in files.items():

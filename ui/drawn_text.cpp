@@ -1,5 +1,7 @@
 #include "ui/drawn_text.h"
 
+#include <string.h>
+
 int TextBandContains(UINT format, int clientWidth, int textWidth, int x) {
   if (format & DT_CENTER) {
     const int margin = (clientWidth - textWidth) / 2;
@@ -75,4 +77,28 @@ HFONT FitFont(HDC dc, int start, FontMaker make, FontJudge judge, void* context)
     SelectObject(dc, previous);
     DeleteObject(font);
   }
+}
+
+void ShowCursorOrHand(HINSTANCE module, int id) {
+  HCURSOR cursor = LoadCursorA(module, MAKEINTRESOURCEA(id));
+  if (!cursor) cursor = LoadCursorA(nullptr, IDC_HAND);
+  if (!cursor) cursor = LoadCursorA(nullptr, IDC_ARROW);
+  SetCursor(cursor);
+}
+
+int AnswerTextQuery(UINT message, WPARAM wParam, LPARAM lParam, const char* text, int length,
+                    LRESULT* result) {
+  if (message == WM_GETTEXTLENGTH) {
+    *result = length;
+    return 1;
+  }
+  if (message != WM_GETTEXT) return 0;
+  *result = 0;
+  if (wParam == 0 || !lParam) return 1;
+  int count = length < static_cast<int>(wParam) - 1 ? length : static_cast<int>(wParam) - 1;
+  char* out = reinterpret_cast<char*>(lParam);
+  memcpy(out, text, count);
+  out[count] = '\0';
+  *result = count;
+  return 1;
 }

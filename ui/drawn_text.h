@@ -37,6 +37,16 @@ SIZE MeasureText(HWND window, HFONT font, const char* text);
 // (cannot tell: stop). Heights go down from `start` one at a time, and
 // stop when the next would be 3 or less. The font last made stays selected
 // and is returned, or null when `make` failed (the loop stops there).
+// Shows cursor `id` from `module` (null: `id` names a system cursor); when
+// it cannot be loaded, the hand, or the arrow where the system has no hand.
+void ShowCursorOrHand(HINSTANCE module, int id);
+
+// Answers WM_GETTEXT and WM_GETTEXTLENGTH with the `length` characters of
+// `text`, so that screen readers read what the control shows; 0 for any
+// other message.
+int AnswerTextQuery(UINT message, WPARAM wParam, LPARAM lParam, const char* text, int length,
+                    LRESULT* result);
+
 typedef HFONT (*FontMaker)(int height, void* context);
 typedef int (*FontJudge)(HDC dc, void* context);
 HFONT FitFont(HDC dc, int start, FontMaker make, FontJudge judge, void* context);

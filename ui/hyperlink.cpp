@@ -90,16 +90,18 @@ int JudgeLink(HDC dc, void* context) {
 
 }  // namespace
 
-void ChooseLinkFace(int international, char* face) {
+void ChooseLinkFace(int international, const char* fallback, char* face) {
   if (international && InternationalFace(face)) return;
-  const char* const kFaces[] = {"Segoe UI", "Verdana"};
+  // An absent face would be replaced by whatever the font mapper picks,
+  // on some systems a fixed-pitch one.
+  const char* const kFaces[] = {"Segoe UI", "Verdana", "Arial"};
   for (const char* candidate : kFaces) {
     if (FontExists(candidate, DEFAULT_CHARSET, nullptr)) {
       CopyBounded(face, LF_FACESIZE, candidate);
       return;
     }
   }
-  CopyBounded(face, LF_FACESIZE, "Arial");
+  CopyBounded(face, LF_FACESIZE, fallback);
 }
 
 Hyperlink::Hyperlink()
@@ -202,8 +204,13 @@ void Hyperlink::CreateFonts() {
     underlinedFont = CreateFontIndirectA(&description);
     return;
   }
+  // The dialog's own face, should none of the link's faces exist.
+  LOGFONTA dialogFont;
+  HGDIOBJ parentFont = reinterpret_cast<HGDIOBJ>(SendMessageA(GetParent(window), WM_GETFONT, 0, 0));
+  if (!parentFont) parentFont = GetStockObject(DEFAULT_GUI_FONT);
+  if (!GetObjectA(parentFont, sizeof(dialogFont), &dialogFont)) dialogFont.lfFaceName[0] = '\0';
   char face[LF_FACESIZE];
-  ChooseLinkFace((flags & kInternationalFace) != 0, face);
+  ChooseLinkFace((flags & kInternationalFace) != 0, dialogFont.lfFaceName, face);
   LinkFit fit;
   fit.dc = GetDC(window);
   if (!fit.dc) return;
@@ -248,7 +255,7 @@ void Hyperlink::Invalidate(int refreshBackground) {
 
 void Hyperlink::ShowHoverCursor() {
   HINSTANCE module = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
-  SetCursor(LoadCursorA(module, MAKEINTRESOURCEA(cursorId)));
+  ShowCursorOrHand(module, cursorId);
 }
 
 void Hyperlink::Activate(ActivationKind kind) {
@@ -302,16 +309,9 @@ int Hyperlink::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
       Invalidate(1);
       *result = TRUE;
       return 1;
-    case WM_GETTEXT: {
-      if (wParam == 0) return 1;
-      char* out = reinterpret_cast<char*>(lParam);
-      int count = caption.Length();
-      if (count > static_cast<int>(wParam) - 1) count = static_cast<int>(wParam) - 1;
-      memcpy(out, caption.Buffer(), count);
-      out[count] = '\0';
-      *result = count;
-      return 1;
-    }
+    case WM_GETTEXT:
+    case WM_GETTEXTLENGTH:
+      return AnswerTextQuery(message, wParam, lParam, caption.Buffer(), caption.Length(), result);
     case WM_CANCELMODE:
     case WM_MOUSELEAVE:
       flags &= ~kHovering;

@@ -106,8 +106,8 @@ class Hyperlink {
 
 // The face a link uses without its own font: the face found under the
 // Internet Explorer international settings when `international` is 1, else
-// the first of "Segoe UI", "Verdana" that exists, else "Arial". `face` has
-// LF_FACESIZE bytes.
-void ChooseLinkFace(int international, char* face);
+// the first of "Segoe UI", "Verdana", "Arial" that exists, else `fallback`
+// (the dialog's own face). `face` has LF_FACESIZE bytes.
+void ChooseLinkFace(int international, const char* fallback, char* face);
 
 #endif  // UI_HYPERLINK_H_

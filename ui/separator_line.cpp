@@ -1,5 +1,7 @@
 #include "ui/separator_line.h"
 
+#include "ui/screen_scale.h"
+
 int SeparatorLine::Attach(HWND target) {
   if (!hook.Attach(target, &Handle, this)) return 0;
   window = target;
@@ -12,8 +14,11 @@ int SeparatorLine::Attach(HWND target) {
   POINT corners[2] = {{rect.left, rect.top}, {rect.right, rect.bottom}};
   ScreenToClient(parent, &corners[0]);
   ScreenToClient(parent, &corners[1]);
-  return SetWindowPos(target, nullptr, corners[0].x - 2, corners[0].y - 1,
-                      corners[1].x - corners[0].x + 3, 3, SWP_NOOWNERZORDER | SWP_NOZORDER);
+  const int dpi = ScreenDpi();
+  return SetWindowPos(target, nullptr, corners[0].x - ScalePixels(2, dpi),
+                      corners[0].y - ScalePixels(1, dpi),
+                      corners[1].x - corners[0].x + ScalePixels(3, dpi), ScalePixels(3, dpi),
+                      SWP_NOOWNERZORDER | SWP_NOZORDER);
 }
 
 void SeparatorLine::Release() {
@@ -33,7 +38,8 @@ void SeparatorLine::Paint(HDC dc) {
   const int saved = SaveDC(dc);
   RECT rect;
   GetClientRect(window, &rect);
-  if (!theme.DrawBackground(dc, kSeparatorPart, kSeparatorState, &rect)) {
+  if (!theme.IsPartDefined(kSeparatorPart, kSeparatorState) ||
+      !theme.DrawBackground(dc, kSeparatorPart, kSeparatorState, &rect)) {
     rect.top += 1;
     rect.left += 2;
     rect.right -= 1;

@@ -191,7 +191,7 @@ void StyledLabel::SetHoverCursor(int hovering) {
   HINSTANCE module = (flags & kSystemCursor)
                          ? nullptr
                          : reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
-  SetCursor(LoadCursorA(module, MAKEINTRESOURCEA(cursorId)));
+  ShowCursorOrHand(module, cursorId);
 }
 
 int StyledLabel::Handle(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result,
@@ -224,6 +224,14 @@ int StyledLabel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
       SetText(reinterpret_cast<const char*>(lParam));
       *result = TRUE;
       return 1;
+    case WM_GETTEXT:
+    case WM_GETTEXTLENGTH: {
+      lock.Enter();
+      const int answered =
+          AnswerTextQuery(message, wParam, lParam, text.Buffer(), text.Length(), result);
+      lock.Leave();
+      return answered;
+    }
     case WM_CANCELMODE:
       flags &= ~kHovering;
       Invalidate(1);

@@ -4,6 +4,7 @@ ThemeData::ThemeData()
     : theme(nullptr),
       window(nullptr),
       drawBackground("DrawThemeBackground"),
+      partDefined("IsThemePartDefined"),
       partiallyTransparent("IsThemeBackgroundPartiallyTransparent"),
       drawParentBackground("DrawThemeParentBackground") {}
 
@@ -36,6 +37,7 @@ void ThemeData::Close() {
   close.Clear();
   isActive.Clear();
   drawBackground.Clear();
+  partDefined.Clear();
   partiallyTransparent.Clear();
   drawParentBackground.Clear();
   library.Unload();
@@ -57,6 +59,11 @@ int ThemeData::DrawBackground(HDC dc, int part, int state, const RECT* rect) {
     result = draw(theme, dc, part, state, rect, nullptr);
   }
   return result == S_OK;
+}
+
+int ThemeData::IsPartDefined(int part, int state) {
+  auto query = partDefined.Resolve(library);
+  return theme && query && query(theme, part, state) ? 1 : 0;
 }
 
 int ThemeData::IsPartiallyTransparent(int part, int state) {

@@ -34,6 +34,9 @@ class ThemeData {
   // handle (E_HANDLE) while a theme is still active opens the theme once more
   // and draws again; 0 when that reopen leaves nothing to draw with.
   int DrawBackground(HDC dc, int part, int state, const RECT* rect);
+  // 1 when the theme defines the part (a theme may answer S_OK to drawing a
+  // part it lacks and draw nothing).
+  int IsPartDefined(int part, int state);
   // 1 when the theme reports the part's background partially transparent.
   int IsPartiallyTransparent(int part, int state);
   // Draws the parent's background behind the window; nothing without the
@@ -52,6 +55,7 @@ class ThemeData {
   ProcSlot<decltype(::CloseThemeData)> close;
   ProcSlot<decltype(::IsThemeActive)> isActive;
   LazyProc<decltype(::DrawThemeBackground)> drawBackground;
+  LazyProc<decltype(::IsThemePartDefined)> partDefined;
   LazyProc<decltype(::IsThemeBackgroundPartiallyTransparent)> partiallyTransparent;
   LazyProc<decltype(::DrawThemeParentBackground)> drawParentBackground;
 };
