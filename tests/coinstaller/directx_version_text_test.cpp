@@ -2,9 +2,8 @@
 // sanitizer build alike.
 #include "coinstaller/directx_version.h"
 
-#include <ctype.h>
 #include <gtest/gtest.h>
-#include <string.h>
+#include <stdlib.h>
 
 #include <string>
 
@@ -30,20 +29,15 @@ std::string RandomVersionText(testing_support::CampaignRandom& random) {
   return text;
 }
 
-// What "%x.%x.%x.%x" reads up to the first zero byte, digit by digit: blanks
-// before each number, a dot between them, a stop at the first mismatch.
-DWORD ExpectedPacked(const std::string& whole) {
-  static const char kHex[] = "0123456789abcdef";
-  const std::string text = whole.c_str();  // text[text.size()] is its terminator
-  unsigned numbers[4] = {0, 0, 0, 0};
-  size_t at = 0;
-  for (int k = 0; k < 4 && (k == 0 || text[at++] == '.'); ++k) {
-    while (text[at] == ' ' || text[at] == '\t') ++at;
-    const char* digit;
-    const size_t start = at;
-    for (; text[at] && (digit = strchr(kHex, tolower(static_cast<unsigned char>(text[at])))); ++at)
-      numbers[k] = numbers[k] * 16 + static_cast<unsigned>(digit - kHex);
-    if (at == start) break;
+// The oracle reads each number with strtoul, which the scan is defined by:
+// blanks before it, a dot between numbers, a stop at the first mismatch.
+DWORD ExpectedPacked(const std::string& text) {
+  unsigned long numbers[4] = {0, 0, 0, 0};
+  const char* at = text.c_str();
+  char* end;
+  for (int k = 0; k < 4; ++k, at = end + 1) {
+    numbers[k] = strtoul(at, &end, 16);
+    if (end == at || *end != '.') break;
   }
   return (numbers[1] & 0xFF) << 24 | (numbers[2] & 0xFF) << 16 | (numbers[3] & 0xFFFF);
 }

@@ -146,49 +146,59 @@ TEST_F(InstallFunctionTest, EachStepStartsWhatItMust) {
   }
 }
 
-// Windows XP has no non-interactive session 0: the companion step runs there.
-// The case runs in a copy of this program that Wine shows Windows XP.
-TEST_F(InstallFunctionTest, FinishInstallUnderXpInSessionZero) {
-  char log[MAX_PATH] = {};
-  if (GetEnvironmentVariableA("STEPS_XP_LOG", log, MAX_PATH)) {
-    ASSERT_EQ(0, IsOsAtLeast(kOsVista)) << "not running as Windows XP";
-    currentSession = 0;
-    SetEnvironmentVariableA("HELPER_LOG", log);
-    EXPECT_EQ(0u, Run(DIF_NEWDEVICEWIZARD_FINISHINSTALL, "USB\\Vid_14aa&Pid_0160"));
-    AwaitStarts(log, 1);
-    return;
-  }
-  GetModuleFileNameA(nullptr, log, MAX_PATH - 1);
-  ASSERT_TRUE(CopyFileA(log, folder.File("steps_xp.exe").c_str(), FALSE));
-  SetEmulatedVersion("steps_xp.exe", "winxp");
-  SetEnvironmentVariableA("STEPS_XP_LOG", folder.File("xp.log").c_str());
-  DWORD code = 1;
-  bool ended = RunProgram("\"" + folder.File("steps_xp.exe") + "\" --gtest_filter=*UnderXpInSessionZero", 60000, &code);
-  SetEnvironmentVariableA("STEPS_XP_LOG", nullptr);
-  SetEmulatedVersion("steps_xp.exe", "");
-  EXPECT_TRUE(ended && code == 0) << "the case failed under Windows XP";
-  EXPECT_EQ(std::vector<std::string>{"E:\\_exec\\VaskDT2831.exe||E:\\|-"}, ReadLines(folder.File("xp.log")));
-}
-
-// Wine's setupapi adds a terminator to a property stored without one; the
-// platform's passes the bytes on as they are, as the fake setupapi.dll does
-// beside the helper. The ID must end with the property's last byte.
-TEST(ReceiverFamily, UnterminatedPropertyEndsWithItsLastByte) {
-  const std::string longest(kHardwareIdSize, 'A');
-  const std::string cases[][2] = {
-      {"USB\\Vid_14aa&Pid_0160", "1 USB\\Vid_14aa&Pid_0160"}, {longest, "1 " + longest}, {longest + "B", "0 "}};
-  FakeFolder folder;
-  ASSERT_TRUE(folder.AddFake("setupapi.dll", "setupapi.dll"));
-  ASSERT_TRUE(CopyFileA(kStub.c_str(), folder.File("hwid.exe").c_str(), FALSE));
+// The helper under Wine's version emulation, beside a fake vdmdbg.dll (two
+// tasks in every process it is asked about), a fake setupapi.dll (the ID
+// from the environment, unterminated, as the platform passes a property
+// stored so) and a running copy of itself named ntvdm.exe. It reads the ID
+// (which must end with the property's last byte), walks the processes
+// (process-status with full paths and tasks on NT before Vista, else tool
+// help) and runs the finish step in session 0, the non-interactive one only
+// from Vista on.
+TEST_F(InstallFunctionTest, ReadWalkAndFinishFollowTheVersion) {
+  const std::string k0160 = "USB\\Vid_14aa&Pid_0160", longest(kHardwareIdSize, 'A');
+  const struct {
+    const char* version;
+    std::string id, read;
+    bool walked, started;
+  } cases[] = {
+      {"winxp", k0160, "1 " + k0160, true, true},
+      {"vista", k0160, "1 " + k0160, false, false},
+      {"win98", longest, "1 " + longest, false, false},
+      {"win2k", longest + "B", "0 ", true, false},
+  };
+  FakeFolder fakes;
+  ASSERT_TRUE(fakes.AddFake("vdmdbg.dll", "vdmdbg.dll") && fakes.AddFake("setupapi.dll", "setupapi.dll"));
+  const std::string ntvdmPath = fakes.File("ntvdm.exe"), out = fakes.File("out.txt");
+  ASSERT_TRUE(CopyFileA(kStub.c_str(), ntvdmPath.c_str(), FALSE));
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION ntvdm = {};
+  std::string command = "\"" + ntvdmPath + "\" sleep=20000";
+  ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &ntvdm));
   for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
-    SCOPED_TRACE(testing::Message() << "case " << i);
+    const auto& c = cases[i];
+    SCOPED_TRACE(testing::Message() << "case " << i << " " << c.version);
+    const std::string exe = std::string("steps_") + c.version + ".exe", log = folder.File(exe + ".log");
+    ASSERT_TRUE(CopyFileA(kStub.c_str(), fakes.File(exe).c_str(), FALSE));
+    SetEmulatedVersion(exe, c.version);
     DWORD code = 1;
-    std::string written;
-    ASSERT_TRUE(folder.Run("hwid.exe", "--hwid \"" + folder.File("id.txt") + "\"",
-                           {{"FAKE_SETUPAPI_HARDWARE_ID", cases[i][0]}}, 20000, &code));
-    EXPECT_TRUE(ReadFileBytes(folder.File("id.txt"), &written));
-    EXPECT_EQ(cases[i][1], written);
+    EXPECT_TRUE(fakes.Run(exe, "--steps \"" + out + "\"", {{"FAKE_SETUPAPI_HARDWARE_ID", c.id}, {"HELPER_LOG", log}}, 60000, &code));
+    SetEmulatedVersion(exe, "");
+    AwaitStarts(log, c.started);
+    std::vector<std::string> lines = ReadLines(out);
+    ASSERT_TRUE(code == 0 && lines.size() >= 3 && lines.back() == "result 1");
+    EXPECT_EQ(c.read, lines[0]);
+    const std::string own = (c.walked ? "1 " : "2 ") + std::to_string(ntvdm.dwProcessId) + " " + (c.walked ? ntvdmPath : "ntvdm.exe");
+    auto at = std::find_if(lines.begin(), lines.end(), [&](const std::string& l) { return !_stricmp(l.c_str(), own.c_str()); });
+    ASSERT_NE(lines.end(), at) << "the running ntvdm.exe was not reported";
+    EXPECT_EQ(c.walked ? 2 : 0, std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l[0] == '5'; }));
+    EXPECT_TRUE(!c.walked || (at + 2 < lines.end() && at[1] == "5 673 C:\\WINDOWS\\TASKONE.EXE" && at[2] == "5 690 C:\\WINDOWS\\TASKTWO.EXE"));
+    EXPECT_EQ(c.started ? std::vector<std::string>{"E:\\_exec\\VaskDT2831.exe||E:\\|-"} : std::vector<std::string>(), ReadLines(log));
   }
+  TerminateProcess(ntvdm.hProcess, 0);
+  WaitForSingleObject(ntvdm.hProcess, 10000);
+  CloseHandle(ntvdm.hProcess);
+  CloseHandle(ntvdm.hThread);
 }
 
 const char kFamily3[] = "[Models]\r\n%Dev% = Install, USB\\VID_14aa&PID_0160\r\n";

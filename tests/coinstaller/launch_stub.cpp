@@ -7,16 +7,16 @@
 // HELPER_CHECK exists ("-" when unset). Then it sleeps "sleep=<ms>" and exits
 // with "exit=<code>" when its command line holds them.
 //
-// --procs OUT: EnumerateProcesses into OUT, one "<method> <id> <name>" line
-//   per report, then "result <n>".
-// --hwid OUT: ReadFirstHardwareId through whatever setupapi.dll loads, into a
-//   buffer of '#', and "<result> <text>" into OUT.
+// --steps OUT: into OUT, "<result> <text>" of ReadFirstHardwareId (into a
+// buffer of '#'), one "<method> <id> <name>" line per EnumerateProcesses
+// report and "result <n>"; then the finish step in session 0.
 #include <windows.h>
 
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
+#include "coinstaller/install_function.h"
 #include "coinstaller/process_enumeration.h"
 #include "coinstaller/receiver_family.h"
 
@@ -26,16 +26,20 @@ int Report(const char* name, DWORD id, int method, void* out) {
   return fprintf(static_cast<FILE*>(out), "%d %lu %s\n", method, id, name) > 0;
 }
 
+DWORD SessionZero() { return 0; }
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 3 && (!strcmp(argv[1], "--procs") || !strcmp(argv[1], "--hwid"))) {
+  if (argc == 3 && !strcmp(argv[1], "--steps")) {
     FILE* out = fopen(argv[2], "wb");
     char id[kHardwareIdSize + 1];
     memset(id, '#', sizeof(id));
     SP_DEVINFO_DATA data = {sizeof(data), {}, 0, 0};
-    if (argv[1][2] == 'p') fprintf(out, "result %d\n", EnumerateProcesses(Report, 0, out));
-    else fprintf(out, "%d %s", ReadFirstHardwareId(nullptr, &data, id), id);
+    fprintf(out, "%d %s\n", ReadFirstHardwareId(nullptr, &data, id), id);
+    fprintf(out, "result %d\n", EnumerateProcesses(Report, 0, out));
+    currentSessionId = SessionZero;
+    RunInstallFunction(DIF_NEWDEVICEWIZARD_FINISHINSTALL, nullptr, &data);
     return fclose(out);
   }
   char log[MAX_PATH + 32] = {}, check[MAX_PATH], self[MAX_PATH] = {}, directory[MAX_PATH] = {};

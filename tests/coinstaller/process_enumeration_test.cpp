@@ -126,43 +126,4 @@ TEST(ProcessStatusWalk, GrowsNamesTasksAndStops) {
   }
 }
 
-// The real enumeration in the helper under Wine's version emulation, beside
-// a fake vdmdbg.dll (two tasks in every process it is asked about) and a
-// running copy of the helper named ntvdm.exe: process-status with full paths
-// and tasks before Vista on NT, else tool help with bare names.
-TEST(EnumerateProcesses, MethodNamesAndTasksFollowTheVersion) {
-  FakeFolder folder;
-  ASSERT_TRUE(folder.AddFake("vdmdbg.dll", "vdmdbg.dll"));
-  const std::string ntvdmPath = folder.File("ntvdm.exe"), stub = BuildPath("testbin\\launch_stub.exe");
-  ASSERT_TRUE(CopyFileA(stub.c_str(), ntvdmPath.c_str(), FALSE));
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION ntvdm = {};
-  std::string command = "\"" + ntvdmPath + "\" sleep=20000";
-  ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &ntvdm));
-  WaitForInputIdle(ntvdm.hProcess, 2000);
-  for (const char* version : {"winxp", "vista", "win98"}) {
-    SCOPED_TRACE(version);
-    const bool walked = version[3] == 'x';
-    const std::string exe = std::string("procs_") + version + ".exe", out = folder.File("procs.txt");
-    ASSERT_TRUE(CopyFileA(stub.c_str(), folder.File(exe).c_str(), FALSE));
-    DeleteFileA(folder.LogPath().c_str());
-    SetEmulatedVersion(exe, version);
-    DWORD code = 1;
-    ASSERT_TRUE(folder.Run(exe, "--procs \"" + out + "\"", {}, 60000, &code));
-    std::vector<std::string> lines = ReadLines(out);
-    ASSERT_TRUE(code == 0 && lines.size() >= 3 && lines.back() == "result 1");
-    const std::string own = (walked ? "1 " : "2 ") + std::to_string(ntvdm.dwProcessId) + " " + (walked ? ntvdmPath : "ntvdm.exe");
-    auto at = std::find_if(lines.begin(), lines.end(), [&](const std::string& l) { return !_stricmp(l.c_str(), own.c_str()); });
-    ASSERT_NE(lines.end(), at) << "the running ntvdm.exe was not reported";
-    EXPECT_EQ(walked ? 2 : 0, std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l[0] == '5'; }));
-    EXPECT_TRUE(!walked || (at + 2 < lines.end() && at[1] == "5 673 C:\\WINDOWS\\TASKONE.EXE" && at[2] == "5 690 C:\\WINDOWS\\TASKTWO.EXE"));
-    EXPECT_EQ(walked ? 1u : 0u, folder.LogLines().size());
-  }
-  TerminateProcess(ntvdm.hProcess, 0);
-  WaitForSingleObject(ntvdm.hProcess, 10000);
-  CloseHandle(ntvdm.hProcess);
-  CloseHandle(ntvdm.hThread);
-}
-
 }  // namespace
