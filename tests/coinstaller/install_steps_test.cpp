@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "base/os_kind.h"
 #include "coinstaller/install_function.h"
 #include "coinstaller/process_enumeration.h"
+#include "coinstaller/program_launcher.h"
 #include "coinstaller/receiver_family.h"
 #include "coinstaller/same_day_package.h"
 #include "fakes/fake_folder.h"
@@ -23,11 +23,19 @@ namespace {
 const char* const kMedium[] = {"E:\\Zovodav\\setup.exe", "E:\\Zovodav\\DirectX\\dxsetup.exe", "E:\\_exec\\Tollet.exe",
                                "E:\\_exec\\VaskDT220.exe", "E:\\_exec\\VaskDT620.exe", "E:\\_exec\\VaskDT2831.exe"};
 const std::string kStub = BuildPath("testbin\\launch_stub.exe");
+const char kStarted2831[] = "E:\\_exec\\VaskDT2831.exe||E:\\|-";
 
-DWORD currentSession = 1;
-DWORD TestSession() { return currentSession; }
-
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+// The install CD in E:, each program on it a copy of the helper.
+struct Medium {
+  Medium() {
+    for (const char* folder : {"E:\\Zovodav", "E:\\Zovodav\\DirectX", "E:\\_exec"}) CreateDirectoryA(folder, nullptr);
+    for (const char* path : kMedium) CopyFileA(kStub.c_str(), path, FALSE);
+  }
+  ~Medium() {
+    RemoveFolderTree("E:\\Zovodav");
+    RemoveFolderTree("E:\\_exec");
+  }
+};
 
 int FindVask(const char* name, DWORD, int, void* found) { return !(*static_cast<bool*>(found) = !_strnicmp(name, "vask", 4)); }
 
@@ -38,41 +46,14 @@ void AwaitStarts(const std::string& log, size_t lines) {
     EnumerateProcesses(FindVask, 0, &(running = false));
 }
 
-// The install CD in E:, each program on it a copy of the helper, logging to
-// the file HELPER_LOG names; a same-day package of family 3 in the INF folder.
-class InstallFunctionTest : public testing::Test {
- protected:
-  void SetUp() override {
-    for (const char* folder : {"E:\\Zovodav", "E:\\Zovodav\\DirectX", "E:\\_exec"}) CreateDirectoryA(folder, nullptr);
-    for (const char* path : kMedium) CopyFileA(kStub.c_str(), path, FALSE);
-    currentSessionId = TestSession;
-    char windows[MAX_PATH];
-    GetWindowsDirectoryA(windows, MAX_PATH);
-    package = std::string(windows) + "\\inf\\oem9800.inf";
-    WriteFileBytes(package, "[Models]\n%Dev% = Install, USB\\VID_14AA&PID_0160\n");
-  }
-  void TearDown() override {
-    RemoveFolderTree("E:\\Zovodav");
-    RemoveFolderTree("E:\\_exec");
-    DeleteFileA(package.c_str());
-    for (const char* name : {"HELPER_LOG", "HELPER_CHECK"}) SetEnvironmentVariableA(name, nullptr);
-  }
-
-  DWORD Run(DI_FUNCTION code, const std::string& hardwareId) {
-    DeviceWithHardwareId device(hardwareId + '\0' + '\0');
-    EXPECT_TRUE(device.created);
-    return RunInstallFunction(code, device.set, &device.data);
-  }
-
-  ScratchFolder folder;
-  std::string package;
-};
-
+DWORD currentSession;
 enum Setting { kPlain, kInstalled, kRunning, kSession0, kNoMedium, kNoSetup, kNoTollet };
 
-// Each case's starts as "<program>|<parameters>|<directory>|<package there>",
-// compared once the last case has run, so a late start shows too.
-TEST_F(InstallFunctionTest, EachStepStartsWhatItMust) {
+// Each case's starts, as the programs log them to a file per case, compared
+// once the last case has run, so a late start shows too. The package is a
+// same-day one of family 3 in the INF folder; the helper notes whether it is
+// still there when the DirectX setup starts.
+TEST(InstallSteps, EachStepStartsWhatItMust) {
   const std::string dx = "E:\\Zovodav\\DirectX\\dxsetup.exe||E:\\Zovodav\\DirectX|";
   const char* const t220 = "E:\\_exec\\Tollet.exe|-d 220|E:\\|-";
   const char* const v220 = "E:\\_exec\\VaskDT220.exe||E:\\|-";
@@ -97,19 +78,27 @@ TEST_F(InstallFunctionTest, EachStepStartsWhatItMust) {
        {"E:\\_exec\\Tollet.exe|-d 620|E:\\|-", "E:\\_exec\\VaskDT620.exe||E:\\|-"}, false},
       {kEnd, "USB\\VID_14AA&PID_0221", nullptr, kPlain, 0, {t220, v220}, false},
       {kEnd, "USB\\VID_14AA&PID_0226", nullptr, kPlain, 0, {t220, v220}, false},
-      {kEnd, k0160, nullptr, kPlain, 0, {"E:\\_exec\\VaskDT2831.exe||E:\\|-"}, false},
+      {kEnd, k0160, nullptr, kPlain, 0, {kStarted2831}, false},
       {kEnd, "USB\\VID_14AA&PID_0225", nullptr, kPlain, 0, {}, false},
       {kEnd, k0160, nullptr, kInstalled, 0, {}, false},
-      {kEnd, k0160, nullptr, kRunning, 0, {}, false},
+      {kEnd, k0160, nullptr, kRunning, 0, {"E:\\_exec\\VaskDT220.exe|sleep=2000|E:\\|-"}, false},  // only the one running
       // Wine reports Windows 7: session 0 is the non-interactive one.
       {kEnd, k0160, nullptr, kSession0, 0, {}, false},
       {kEnd, "USB\\VID_14AA&PID_0620", nullptr, kNoTollet, 0, {"E:\\_exec\\VaskDT620.exe||E:\\|-"}, false},
   };
   const size_t count = sizeof(cases) / sizeof(cases[0]);
+  Medium medium;
+  ScratchFolder folder;
   BoxCloser closer;  // closes the shell's box for a program that is not there
+  currentSessionId = [] { return currentSession; };
+  char inf[MAX_PATH];
+  const std::string package = std::string(inf, GetWindowsDirectoryA(inf, MAX_PATH)) + "\\inf\\oem9800.inf";
   for (size_t i = 0; i < count; ++i) {
     const auto& c = cases[i];
     SCOPED_TRACE(testing::Message() << "case " << i);
+    const std::string log = folder.File("case" + std::to_string(i) + ".log");
+    SetEnvironmentVariableA("HELPER_LOG", log.c_str());
+    SetEnvironmentVariableA("HELPER_CHECK", c.code == kDx ? package.c_str() : nullptr);
     WriteFileBytes(package, "[Models]\n%Dev% = Install, USB\\VID_14AA&PID_0160\n");
     SwappedValue version("SOFTWARE\\Microsoft\\DirectX", "Version", REG_SZ, c.version, c.version ? strlen(c.version) + 1 : 0);
     std::unique_ptr<SwappedValue> installed(c.setting != kInstalled ? nullptr : new SwappedValue(
@@ -118,24 +107,12 @@ TEST_F(InstallFunctionTest, EachStepStartsWhatItMust) {
     const char* gone = c.setting >= kNoMedium ? kMedium[c.setting - kNoMedium] : "";
     DeleteFileA(gone);
     currentSession = c.setting == kSession0 ? 0 : 1;
-    PROCESS_INFORMATION runner = {};
-    std::string line = "\"" + folder.File("VASKrunner.exe") + "\" sleep=20000";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    ASSERT_TRUE(c.setting != kRunning || (CopyFileA(kStub.c_str(), folder.File("VASKrunner.exe").c_str(), FALSE) &&
-        CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &runner)));
-    const std::string log = folder.File("case" + std::to_string(i) + ".log");
-    SetEnvironmentVariableA("HELPER_LOG", log.c_str());
-    SetEnvironmentVariableA("HELPER_CHECK", c.code == kDx ? package.c_str() : nullptr);
-    EXPECT_EQ(c.result, Run(c.code, c.id));
-    EXPECT_EQ(!c.removed, Exists(package));
-    if (runner.hProcess) {
-      TerminateProcess(runner.hProcess, 0);
-      WaitForSingleObject(runner.hProcess, 5000);
-      CloseHandle(runner.hProcess);
-      CloseHandle(runner.hThread);
-    }
+    if (c.setting == kRunning) ShellRun(kMedium[3], "sleep=2000", "E:\\", SW_HIDE);
+    DeviceWithHardwareId device(std::string(c.id) + '\0' + '\0');
+    EXPECT_EQ(c.result, RunInstallFunction(c.code, device.set, &device.data));
+    EXPECT_EQ(!c.removed, GetFileAttributesA(package.c_str()) != INVALID_FILE_ATTRIBUTES);
     CopyFileA(kStub.c_str(), gone, FALSE);
+    DeleteFileA(package.c_str());
     AwaitStarts(log, c.started.size());  // the next case must not see this one's programs run
   }
   Sleep(1000);
@@ -144,6 +121,7 @@ TEST_F(InstallFunctionTest, EachStepStartsWhatItMust) {
     std::sort(started.begin(), started.end());
     EXPECT_EQ(cases[i].started, started) << "case " << i;
   }
+  for (const char* name : {"HELPER_LOG", "HELPER_CHECK"}) SetEnvironmentVariableA(name, nullptr);
 }
 
 // The helper under Wine's version emulation, beside a fake vdmdbg.dll (two
@@ -154,7 +132,7 @@ TEST_F(InstallFunctionTest, EachStepStartsWhatItMust) {
 // (process-status with full paths and tasks on NT before Vista, else tool
 // help) and runs the finish step in session 0, the non-interactive one only
 // from Vista on.
-TEST_F(InstallFunctionTest, ReadWalkAndFinishFollowTheVersion) {
+TEST(InstallSteps, ReadWalkAndFinishFollowTheVersion) {
   const std::string k0160 = "USB\\Vid_14aa&Pid_0160", longest(kHardwareIdSize, 'A');
   const struct {
     const char* version;
@@ -166,25 +144,27 @@ TEST_F(InstallFunctionTest, ReadWalkAndFinishFollowTheVersion) {
       {"win98", longest, "1 " + longest, false, false},
       {"win2k", longest + "B", "0 ", true, false},
   };
+  Medium medium;
   FakeFolder fakes;
   ASSERT_TRUE(fakes.AddFake("vdmdbg.dll", "vdmdbg.dll") && fakes.AddFake("setupapi.dll", "setupapi.dll"));
   const std::string ntvdmPath = fakes.File("ntvdm.exe"), out = fakes.File("out.txt");
-  ASSERT_TRUE(CopyFileA(kStub.c_str(), ntvdmPath.c_str(), FALSE));
+  std::string command = "\"" + ntvdmPath + "\" sleep=20000";
   STARTUPINFOA startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION ntvdm = {};
-  std::string command = "\"" + ntvdmPath + "\" sleep=20000";
-  ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &ntvdm));
+  ASSERT_TRUE(CopyFileA(kStub.c_str(), ntvdmPath.c_str(), FALSE) &&
+              CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &ntvdm));
   for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
     const auto& c = cases[i];
     SCOPED_TRACE(testing::Message() << "case " << i << " " << c.version);
-    const std::string exe = std::string("steps_") + c.version + ".exe", log = folder.File(exe + ".log");
+    const std::string exe = std::string("steps_") + c.version + ".exe", log = fakes.File(exe + ".log");
     ASSERT_TRUE(CopyFileA(kStub.c_str(), fakes.File(exe).c_str(), FALSE));
     SetEmulatedVersion(exe, c.version);
     DWORD code = 1;
     EXPECT_TRUE(fakes.Run(exe, "--steps \"" + out + "\"", {{"FAKE_SETUPAPI_HARDWARE_ID", c.id}, {"HELPER_LOG", log}}, 60000, &code));
     SetEmulatedVersion(exe, "");
     AwaitStarts(log, c.started);
+    EXPECT_EQ(c.started ? std::vector<std::string>{kStarted2831} : std::vector<std::string>(), ReadLines(log));
     std::vector<std::string> lines = ReadLines(out);
     ASSERT_TRUE(code == 0 && lines.size() >= 3 && lines.back() == "result 1");
     EXPECT_EQ(c.read, lines[0]);
@@ -193,7 +173,6 @@ TEST_F(InstallFunctionTest, ReadWalkAndFinishFollowTheVersion) {
     ASSERT_NE(lines.end(), at) << "the running ntvdm.exe was not reported";
     EXPECT_EQ(c.walked ? 2 : 0, std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l[0] == '5'; }));
     EXPECT_TRUE(!c.walked || (at + 2 < lines.end() && at[1] == "5 673 C:\\WINDOWS\\TASKONE.EXE" && at[2] == "5 690 C:\\WINDOWS\\TASKTWO.EXE"));
-    EXPECT_EQ(c.started ? std::vector<std::string>{"E:\\_exec\\VaskDT2831.exe||E:\\|-"} : std::vector<std::string>(), ReadLines(log));
   }
   TerminateProcess(ntvdm.hProcess, 0);
   WaitForSingleObject(ntvdm.hProcess, 10000);
@@ -201,21 +180,14 @@ TEST_F(InstallFunctionTest, ReadWalkAndFinishFollowTheVersion) {
   CloseHandle(ntvdm.hThread);
 }
 
-const char kFamily3[] = "[Models]\r\n%Dev% = Install, USB\\VID_14aa&PID_0160\r\n";
-
 SYSTEMTIME fakeToday;
 void WINAPI FakeClock(LPSYSTEMTIME now) { *now = fakeToday; }
-
 SYSTEMTIME Date(DWORD yyyymmdd, WORD hour) {
-  return {static_cast<WORD>(yyyymmdd / 10000), static_cast<WORD>(yyyymmdd / 100 % 100), 0,
-          static_cast<WORD>(yyyymmdd % 100), hour, 0, 0, 0};
+  return {static_cast<WORD>(yyyymmdd / 10000), static_cast<WORD>(yyyymmdd / 100 % 100), 0, static_cast<WORD>(yyyymmdd % 100), hour, 0, 0, 0};
 }
 
-std::string Utf16(const std::string& ascii) {
-  std::string bytes("\xFF\xFE", 2);
-  for (char c : ascii) bytes += std::string(1, c) + '\0';
-  return bytes;
-}
+const char kFamily3[] = "[Models]\r\n%Dev% = Install, USB\\VID_14aa&PID_0160\r\n";
+const wchar_t kFamily3Utf16[] = L"\xFEFF[Models]\r\n%Dev% = Install, USB\\VID_14aa&PID_0160\r\n";
 
 // The per-file step fed with synthetic find data (Linux cannot set a file's
 // creation time): created at 23:00 UTC on `created`, the local date `today`.
@@ -227,27 +199,21 @@ TEST(SameDayPackage, PerFileDecisions) {
     const char* name = "oem1.inf";
     std::string content = kFamily3;
     ReceiverFamily family = 3;
-    DWORD attributes = 0;
   } cases[] = {
       {kToday, kToday, true},
       {20261206, kToday, false},
       {20261107, kToday, false},
       {20251207, kToday, false},
       {20261130, 20261201, false},
-      {20261201, 20261201, true},
       {20261231, 20270101, false},
-      {20270101, 20270101, true},
       {20260101, 20270101, false},
       {kToday, kToday, false, "oem3.inf", "USB\\VID_14AA&PID_0620\n"},
-      {kToday, kToday, true, "oem4.inf", Utf16(kFamily3)},
-      {kToday, kToday, false, "oem5.inf", kFamily3, 3, FILE_ATTRIBUTE_DIRECTORY},
+      {kToday, kToday, true, "oem4.inf", std::string(reinterpret_cast<const char*>(kFamily3Utf16), sizeof(kFamily3Utf16) - 2)},
       {kToday, kToday, true, "OEM7.INF"},  // its OEM7.PNF stays
       {kToday, kToday, false, "oem10.inf", kFamily3, 4},  // a family that does not exist
       // Family 0's IDs differ only in their last character.
       {kToday, kToday, true, "oem11.inf", "%D%=I,USB\\VID_14AA&PID_022A\r\n", 0},
-      {kToday, kToday, true, "oem11.inf", "%D%=I,usb\\vid_14aa&pid_0220&mi_00\r\n", 0},
-      {kToday, kToday, true, "oem11.inf", "x USB\\Vid_14aa&Pid_0222\r\n", 0},
-      {kToday, kToday, false, "oem11.inf", "%D%=I,USB\\VID_14AA&PID_0221\r\n", 0},
+      {kToday, kToday, true, "oem11.inf", "x usb\\vid_14aa&pid_0222&mi_00\r\n", 0},
       {kToday, kToday, false, "oem11.inf", "%D%=I,USB\\VID_14AA&PID_022\r\n", 0},
   };
   sameDayClock = FakeClock;
@@ -256,22 +222,19 @@ TEST(SameDayPackage, PerFileDecisions) {
     SCOPED_TRACE(testing::Message() << "case " << i << " " << c.name);
     ScratchFolder folder;
     const std::string inf = folder.File(c.name), pnf = inf.substr(0, inf.size() - 3) + (c.name[0] == 'o' ? "pnf" : "PNF");
-    if (c.attributes) CreateDirectoryA(inf.c_str(), nullptr);
-    ASSERT_TRUE(c.attributes || WriteFileBytes(inf, c.content));
-    SetFileAttributesA(inf.c_str(), c.attributes | FILE_ATTRIBUTE_READONLY);
-    ASSERT_TRUE(WriteFileBytes(pnf, "compiled"));
+    ASSERT_TRUE(WriteFileBytes(inf, c.content) && WriteFileBytes(pnf, "compiled"));
+    SetFileAttributesA(inf.c_str(), FILE_ATTRIBUTE_READONLY);
     SameDayWalk walk;
     walk.family = c.family;
     walk.folder.Assign(folder.Path().c_str());
     WIN32_FIND_DATAA entry = {};
-    entry.dwFileAttributes = c.attributes;
     const SYSTEMTIME created = Date(c.created, 23);
     fakeToday = Date(c.today, 0);
     SystemTimeToFileTime(&created, &entry.ftCreationTime);
     lstrcpynA(entry.cFileName, c.name, MAX_PATH);
     EXPECT_EQ(!c.deleted, RemoveIfSameDayPackage(&entry, &walk));
-    EXPECT_EQ(!c.deleted, Exists(inf));
-    EXPECT_EQ(!c.deleted || c.name[0] == 'O', Exists(pnf));
+    EXPECT_EQ(!c.deleted, GetFileAttributesA(inf.c_str()) != INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(!c.deleted || c.name[0] == 'O', GetFileAttributesA(pnf.c_str()) != INVALID_FILE_ATTRIBUTES);
   }
   sameDayClock = ::GetLocalTime;
 }
