@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "coinstaller/install_function.h"
+#include "coinstaller/install_medium.h"
 #include "coinstaller/process_enumeration.h"
 #include "coinstaller/program_launcher.h"
 #include "coinstaller/receiver_family.h"
@@ -15,6 +16,7 @@
 #include "fakes/fake_folder.h"
 #include "support/box_closer.h"
 #include "support/device_with_hardware_id.h"
+#include "support/handle_count.h"
 
 using namespace testing_support;
 
@@ -25,14 +27,22 @@ const char* const kMedium[] = {"E:\\Zovodav\\setup.exe", "E:\\Zovodav\\DirectX\\
 const std::string kStub = BuildPath("testbin\\launch_stub.exe");
 const char kStarted2831[] = "E:\\_exec\\VaskDT2831.exe||E:\\|-";
 
-// The install CD in E:, each program on it a copy of the helper.
+// The install CD in E:, each program on it a copy of the helper. With
+// decoys, "Zovodav\setup.exe" also on drives that must not be taken, before
+// and after E: (the prefix's A:, D: and F: are CD-ROM drives, C: is fixed):
+// A:, which is never looked at, C:, D: as a folder, and F:.
 struct Medium {
-  Medium() {
+  explicit Medium(bool decoys = false) {
     for (const char* folder : {"E:\\Zovodav", "E:\\Zovodav\\DirectX", "E:\\_exec"}) CreateDirectoryA(folder, nullptr);
     for (const char* path : kMedium) CopyFileA(kStub.c_str(), path, FALSE);
+    for (const char* at = decoys ? "ACdF" : ""; *at; ++at) {
+      const std::string marker = std::string(1, static_cast<char>(toupper(*at))) + ":\\Zovodav";
+      CreateDirectoryA(marker.c_str(), nullptr);
+      islower(*at) ? CreateDirectoryA((marker + "\\setup.exe").c_str(), nullptr) : WriteFileBytes(marker + "\\setup.exe", "MZ");
+    }
   }
   ~Medium() {
-    RemoveFolderTree("E:\\Zovodav");
+    for (const char* at = "ACDEF"; *at; ++at) RemoveFolderTree(std::string(1, *at) + ":\\Zovodav");
     RemoveFolderTree("E:\\_exec");
   }
 };
@@ -47,7 +57,12 @@ void AwaitStarts(const std::string& log, size_t lines) {
 }
 
 DWORD currentSession;
-enum Setting { kPlain, kInstalled, kRunning, kSession0, kNoMedium, kNoSetup, kNoTollet };
+enum Setting { kPlain, kDecoys, kInstalled, kRunning, kSession0, kNoMedium, kNoSetup, kNoTollet };
+
+std::string InfFolder() {
+  char windows[MAX_PATH];
+  return std::string(windows, GetWindowsDirectoryA(windows, MAX_PATH)) + "\\inf\\";
+}
 
 // Each case's starts, as the programs log them to a file per case, compared
 // once the last case has run, so a late start shows too. The package is a
@@ -79,6 +94,7 @@ TEST(InstallSteps, EachStepStartsWhatItMust) {
       {kEnd, "USB\\VID_14AA&PID_0221", nullptr, kPlain, 0, {t220, v220}, false},
       {kEnd, "USB\\VID_14AA&PID_0226", nullptr, kPlain, 0, {t220, v220}, false},
       {kEnd, k0160, nullptr, kPlain, 0, {kStarted2831}, false},
+      {kEnd, k0160, nullptr, kDecoys, 0, {kStarted2831}, false},
       {kEnd, "USB\\VID_14AA&PID_0225", nullptr, kPlain, 0, {}, false},
       {kEnd, k0160, nullptr, kInstalled, 0, {}, false},
       {kEnd, k0160, nullptr, kRunning, 0, {"E:\\_exec\\VaskDT220.exe|sleep=2000|E:\\|-"}, false},  // only the one running
@@ -87,15 +103,14 @@ TEST(InstallSteps, EachStepStartsWhatItMust) {
       {kEnd, "USB\\VID_14AA&PID_0620", nullptr, kNoTollet, 0, {"E:\\_exec\\VaskDT620.exe||E:\\|-"}, false},
   };
   const size_t count = sizeof(cases) / sizeof(cases[0]);
-  Medium medium;
   ScratchFolder folder;
   BoxCloser closer;  // closes the shell's box for a program that is not there
   currentSessionId = [] { return currentSession; };
-  char inf[MAX_PATH];
-  const std::string package = std::string(inf, GetWindowsDirectoryA(inf, MAX_PATH)) + "\\inf\\oem9800.inf";
+  const std::string package = InfFolder() + "oem9800.inf";
   for (size_t i = 0; i < count; ++i) {
     const auto& c = cases[i];
     SCOPED_TRACE(testing::Message() << "case " << i);
+    Medium medium(c.setting == kDecoys);
     const std::string log = folder.File("case" + std::to_string(i) + ".log");
     SetEnvironmentVariableA("HELPER_LOG", log.c_str());
     SetEnvironmentVariableA("HELPER_CHECK", c.code == kDx ? package.c_str() : nullptr);
@@ -111,7 +126,6 @@ TEST(InstallSteps, EachStepStartsWhatItMust) {
     DeviceWithHardwareId device(std::string(c.id) + '\0' + '\0');
     EXPECT_EQ(c.result, RunInstallFunction(c.code, device.set, &device.data));
     EXPECT_EQ(!c.removed, GetFileAttributesA(package.c_str()) != INVALID_FILE_ATTRIBUTES);
-    CopyFileA(kStub.c_str(), gone, FALSE);
     DeleteFileA(package.c_str());
     AwaitStarts(log, c.started.size());  // the next case must not see this one's programs run
   }
@@ -178,6 +192,49 @@ TEST(InstallSteps, ReadWalkAndFinishFollowTheVersion) {
   WaitForSingleObject(ntvdm.hProcess, 10000);
   CloseHandle(ntvdm.hProcess);
   CloseHandle(ntvdm.hThread);
+}
+
+int StopAtSecond(const char*, DWORD, int method, void* reports) {
+  return ++*static_cast<int*>(reports) < 2 && method == kMethodToolHelp;
+}
+int GoOn(const char*, DWORD, int, void*) { return 1; }
+
+// Every call that opens handles, repeated after a first round (in which
+// libraries load and keep their own): none may be left open. The programs
+// sleep, so one that is not waited for has no exit code yet. The
+// process-status walk runs over the platform's functions, the package
+// removal reads a same-day package of another family.
+TEST(InstallSteps, RepeatedCallsLeaveNoHandleOpen) {
+  if (!HandleCountWorks()) GTEST_SKIP() << "no handle count on this system";
+  Medium medium;
+  ScratchFolder folder;
+  const std::string direct = folder.File("direct"), shell = folder.File("shell.exe"), package = InfFolder() + "oem9801.inf";
+  ASSERT_TRUE(CopyFileA(kStub.c_str(), direct.c_str(), FALSE) && CopyFileA(kStub.c_str(), shell.c_str(), FALSE) &&
+              WriteFileBytes(package, "[Models]\n%D% = I, USB\\VID_14AA&PID_0620\n"));
+  HMODULE psapi = LoadLibraryA("psapi.dll");
+  ProcessStatusApi api;
+  *api.enumProcesses.Storage() = GetProcAddress(psapi, "EnumProcesses");
+  *api.enumProcessModules.Storage() = GetProcAddress(psapi, "EnumProcessModules");
+  *api.getModuleFileNameExA.Storage() = GetProcAddress(psapi, "GetModuleFileNameExA");
+  DWORD before = 0;
+  for (int round = 0; round < 4; ++round) {
+    if (round == 1) before = OwnHandleCount();
+    for (const std::string& program : {direct, shell}) {  // without ".exe": started directly
+      DWORD code = 0;
+      EXPECT_EQ(1, RunAndWait(program.c_str(), "sleep=200 exit=300", nullptr, SW_HIDE, 0, &code, 0));
+      EXPECT_EQ(300u, code) << program;
+    }
+    int reports = 0;
+    EXPECT_EQ(0, EnumerateProcesses(StopAtSecond, 0, &reports));
+    EXPECT_EQ(2, reports) << "Wine shows Windows 7: tool help, up to the callback's 0";
+    EXPECT_EQ(1, WalkProcessStatus(api, GoOn, 0, nullptr));
+    EXPECT_EQ('E', LocateInstallMedium());
+    RemoveSameDayPackage(3);
+  }
+  EXPECT_EQ(before, OwnHandleCount()) << "a handle was left open";
+  EXPECT_EQ(nullptr, DriveList().First()) << "records were left in the drive list";
+  EXPECT_TRUE(DeleteFileA(package.c_str())) << "the other family's package was removed";
+  FreeLibrary(psapi);
 }
 
 SYSTEMTIME fakeToday;

@@ -16,14 +16,13 @@ void Put(ProcSlot<F>& slot, F* function) {
 // The process-status functions of the test: `ids` (none: the query fails),
 // `name` for every process that opens, unterminated when it fills the room
 // (as Windows XP gives it), two 16-bit tasks in every task walk. Reports are
-// kept as "<method> <id> <name>"; the callback answers 0 at report `stopAt`,
-// and at a task when `stopOnTask`.
+// kept as "<method> <id> <name>"; the callback answers 0 at report `stop`,
+// and at every task when it is SIZE_MAX.
 struct {
   std::vector<DWORD> ids;
   std::string name;
   std::vector<std::string> reports;
-  size_t stopAt;
-  bool stopOnTask;
+  size_t stop;
 } fake;
 
 BOOL WINAPI FakeEnumProcesses(DWORD* ids, DWORD bytes, DWORD* returned) {
@@ -48,7 +47,7 @@ INT WINAPI FakeVdmEnumTaskWOWEx(DWORD, TASKENUMPROCEX report, LPARAM param) {
 
 int Record(const char* name, DWORD id, int method, void*) {
   fake.reports.push_back(std::to_string(method) + " " + std::to_string(id) + " " + name);
-  return fake.reports.size() != fake.stopAt && !(fake.stopOnTask && method == kMethodDosTask);
+  return fake.reports.size() != fake.stop && !(fake.stop == SIZE_MAX && method == kMethodDosTask);
 }
 
 // This process (named by the fake), then `others` ids no process has, which
@@ -61,10 +60,8 @@ TEST(ProcessStatusWalk, GrowsNamesTasksAndStops) {
     long others;  // -1: the id query fails
     const char* shape;
     int result;
-    int flags = 0;
-    bool withTasks = true;
-    size_t stopAt = 0;
-    bool stopOnTask = false;
+    int flags = 0;     // -1: no task walk function
+    size_t stop = 0;   // the report the callback answers 0 to; SIZE_MAX: every task
   } cases[] = {
       {"C:\\x.exe", 1, "PU", 1},
       {"C:\\x.exe", 2047, "PU", 1},  // 2048 ids fill the second buffer exactly
@@ -76,9 +73,9 @@ TEST(ProcessStatusWalk, GrowsNamesTasksAndStops) {
       {"tvdm.exe", 1, "PU", 1},
       {ntvdm + ".old", 1, "PU", 1},
       {ntvdm, 1, "PU", 1, kSkipDosTasks},
-      {ntvdm, 1, "PU", 1, 0, false},
-      {ntvdm, 1, "P", 0, 0, true, 1},
-      {ntvdm, 1, "PT", 1, 0, true, 0, true},  // a task's 0 ends the walk, not the result
+      {ntvdm, 1, "PU", 1, -1},
+      {ntvdm, 1, "P", 0, 0, 1},
+      {ntvdm, 1, "PT", 1, 0, SIZE_MAX},  // a task's 0 ends the walk, not the result
   };
   ProcessStatusApi api;
   Put(api.enumProcesses, FakeEnumProcesses);
@@ -89,9 +86,9 @@ TEST(ProcessStatusWalk, GrowsNamesTasksAndStops) {
     SCOPED_TRACE(testing::Message() << "case " << i);
     std::vector<DWORD> ids(c.others >= 0, GetCurrentProcessId());
     for (long k = 0; k < c.others; ++k) ids.push_back(0x7FF00001 + 2 * k);
-    fake = {ids, c.name, {}, c.stopAt, c.stopOnTask};
-    Put(api.vdmEnumTaskWOWEx, c.withTasks ? FakeVdmEnumTaskWOWEx : nullptr);
-    EXPECT_EQ(c.result, WalkProcessStatus(api, Record, c.flags, nullptr));
+    fake = {ids, c.name, {}, c.stop};
+    Put(api.vdmEnumTaskWOWEx, c.flags < 0 ? nullptr : FakeVdmEnumTaskWOWEx);
+    EXPECT_EQ(c.result, WalkProcessStatus(api, Record, c.flags < 0 ? 0 : c.flags, nullptr));
     std::vector<std::string> expected;
     for (const char* at = c.shape; *at; ++at) {
       if (*at == 'P') expected.push_back("1 " + self + " " + c.name.substr(0, 260));
