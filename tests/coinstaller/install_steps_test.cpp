@@ -11,7 +11,6 @@
 #include "coinstaller/install_medium.h"
 #include "coinstaller/process_enumeration.h"
 #include "coinstaller/program_launcher.h"
-#include "coinstaller/receiver_family.h"
 #include "coinstaller/same_day_package.h"
 #include "fakes/fake_folder.h"
 #include "support/box_closer.h"
@@ -25,7 +24,8 @@ namespace {
 const char* const kMedium[] = {"E:\\Zovodav\\setup.exe", "E:\\Zovodav\\DirectX\\dxsetup.exe", "E:\\_exec\\Tollet.exe",
                                "E:\\_exec\\VaskDT220.exe", "E:\\_exec\\VaskDT620.exe", "E:\\_exec\\VaskDT2831.exe"};
 const std::string kStub = BuildPath("testbin\\launch_stub.exe");
-const char kStarted2831[] = "E:\\_exec\\VaskDT2831.exe||E:\\|-";
+const std::string kInf = [] { char w[MAX_PATH]; return std::string(w, GetWindowsDirectoryA(w, MAX_PATH)) + "\\inf\\"; }();
+const char kStarted2831[] = "E:\\_exec\\VaskDT2831.exe||E:\\";
 
 // The install CD in E:, each program on it a copy of the helper. With
 // decoys, "Zovodav\setup.exe" also on drives that must not be taken, before
@@ -57,76 +57,64 @@ void AwaitStarts(const std::string& log, size_t lines) {
 }
 
 DWORD currentSession;
-enum Setting { kPlain, kDecoys, kInstalled, kRunning, kSession0, kNoMedium, kNoSetup, kNoTollet };
-
-std::string InfFolder() {
-  char windows[MAX_PATH];
-  return std::string(windows, GetWindowsDirectoryA(windows, MAX_PATH)) + "\\inf\\";
-}
+enum Setting { kPlain, kNewDirectX, kDecoys, kInstalled, kRunning, kSession0, kNoMedium, kNoSetup, kNoTollet };
 
 // Each case's starts, as the programs log them to a file per case, compared
-// once the last case has run, so a late start shows too. The package is a
-// same-day one of family 3 in the INF folder; the helper notes whether it is
-// still there when the DirectX setup starts.
+// once the last case has run, so a late start shows too. DirectX is 9.0b
+// but with kNewDirectX; a same-day package of family 3 is in the INF folder.
 TEST(InstallSteps, EachStepStartsWhatItMust) {
-  const std::string dx = "E:\\Zovodav\\DirectX\\dxsetup.exe||E:\\Zovodav\\DirectX|";
-  const char* const t220 = "E:\\_exec\\Tollet.exe|-d 220|E:\\|-";
-  const char* const v220 = "E:\\_exec\\VaskDT220.exe||E:\\|-";
+  const std::string dx = "E:\\Zovodav\\DirectX\\dxsetup.exe||E:\\Zovodav\\DirectX", package = kInf + "oem9800.inf";
+  const char* const t220 = "E:\\_exec\\Tollet.exe|-d 220|E:\\";
+  const char* const v220 = "E:\\_exec\\VaskDT220.exe||E:\\";
   const DI_FUNCTION kDx = DIF_INSTALLINTERFACES, kEnd = DIF_NEWDEVICEWIZARD_FINISHINSTALL;
   const char* const k0160 = "USB\\Vid_14aa&Pid_0160";
   const struct {
     DI_FUNCTION code;
     const char* id;
-    const char* version;  // DirectX version; null: none
     int setting;
     DWORD result;
     std::vector<std::string> started;  // sorted
     bool removed;
   } cases[] = {
-      {kDx, k0160, "4.09.00.0904", kPlain, 0, {}, false},
-      {kDx, k0160, "4.09.00.0903", kPlain, 3010, {dx + "0"}, true},
-      {kDx, "USB\\Vid_14aa&Pid_0221", "4.09.00.0903", kPlain, 3010, {dx + "1"}, false},
-      {kDx, k0160, "4.09.00.0903", kNoMedium, 0, {}, false},
-      {kDx, k0160, "4.09.00.0903", kNoSetup, 0, {}, true},
-      {DIF_INSTALLDEVICE, k0160, "4.09.00.0903", kPlain, 0, {}, false},
-      {kEnd, "USB\\VID_14AA&PID_0620&REV_0100", nullptr, kPlain, 0,
-       {"E:\\_exec\\Tollet.exe|-d 620|E:\\|-", "E:\\_exec\\VaskDT620.exe||E:\\|-"}, false},
-      {kEnd, "USB\\VID_14AA&PID_0221", nullptr, kPlain, 0, {t220, v220}, false},
-      {kEnd, "USB\\VID_14AA&PID_0226", nullptr, kPlain, 0, {t220, v220}, false},
-      {kEnd, k0160, nullptr, kPlain, 0, {kStarted2831}, false},
-      {kEnd, k0160, nullptr, kDecoys, 0, {kStarted2831}, false},
-      {kEnd, "USB\\VID_14AA&PID_0225", nullptr, kPlain, 0, {}, false},
-      {kEnd, k0160, nullptr, kInstalled, 0, {}, false},
-      {kEnd, k0160, nullptr, kRunning, 0, {"E:\\_exec\\VaskDT220.exe|sleep=2000|E:\\|-"}, false},  // only the one running
+      {kDx, k0160, kNewDirectX, 0, {}, false},
+      {kDx, k0160, kPlain, 3010, {dx}, true},
+      {kDx, "USB\\Vid_14aa&Pid_0221", kPlain, 3010, {dx}, false},
+      {kDx, k0160, kNoMedium, 0, {}, false},
+      {kDx, k0160, kNoSetup, 0, {}, true},
+      {DIF_INSTALLDEVICE, k0160, kPlain, 0, {}, false},
+      {kEnd, "USB\\VID_14AA&PID_0620&REV_0100", kPlain, 0, {"E:\\_exec\\Tollet.exe|-d 620|E:\\", "E:\\_exec\\VaskDT620.exe||E:\\"}, false},
+      {kEnd, "USB\\VID_14AA&PID_0221", kPlain, 0, {t220, v220}, false},
+      {kEnd, "USB\\VID_14AA&PID_0226", kPlain, 0, {t220, v220}, false},
+      {kEnd, k0160, kPlain, 0, {kStarted2831}, false},
+      {kEnd, k0160, kDecoys, 0, {kStarted2831}, false},
+      {kEnd, "USB\\VID_14AA&PID_0225", kPlain, 0, {}, false},
+      {kEnd, k0160, kInstalled, 0, {}, false},
+      {kEnd, k0160, kRunning, 0, {"E:\\_exec\\VaskDT220.exe|sleep=2000|E:\\"}, false},  // only the one running
       // Wine reports Windows 7: session 0 is the non-interactive one.
-      {kEnd, k0160, nullptr, kSession0, 0, {}, false},
-      {kEnd, "USB\\VID_14AA&PID_0620", nullptr, kNoTollet, 0, {"E:\\_exec\\VaskDT620.exe||E:\\|-"}, false},
+      {kEnd, k0160, kSession0, 0, {}, false},
+      {kEnd, "USB\\VID_14AA&PID_0620", kNoTollet, 0, {"E:\\_exec\\VaskDT620.exe||E:\\"}, false},
   };
   const size_t count = sizeof(cases) / sizeof(cases[0]);
   ScratchFolder folder;
   BoxCloser closer;  // closes the shell's box for a program that is not there
   currentSessionId = [] { return currentSession; };
-  const std::string package = InfFolder() + "oem9800.inf";
   for (size_t i = 0; i < count; ++i) {
     const auto& c = cases[i];
     SCOPED_TRACE(testing::Message() << "case " << i);
     Medium medium(c.setting == kDecoys);
     const std::string log = folder.File("case" + std::to_string(i) + ".log");
     SetEnvironmentVariableA("HELPER_LOG", log.c_str());
-    SetEnvironmentVariableA("HELPER_CHECK", c.code == kDx ? package.c_str() : nullptr);
     WriteFileBytes(package, "[Models]\n%Dev% = Install, USB\\VID_14AA&PID_0160\n");
-    SwappedValue version("SOFTWARE\\Microsoft\\DirectX", "Version", REG_SZ, c.version, c.version ? strlen(c.version) + 1 : 0);
+    SwappedValue version("SOFTWARE\\Microsoft\\DirectX", "Version", REG_SZ, c.setting == kNewDirectX ? "4.09.00.0904" : "4.09.00.0903", 13);
     std::unique_ptr<SwappedValue> installed(c.setting != kInstalled ? nullptr : new SwappedValue(
         "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{14172CB3-0AA7-4276-8C74-8C0441336047}",
         "DisplayName", REG_SZ, "x", 2));
-    const char* gone = c.setting >= kNoMedium ? kMedium[c.setting - kNoMedium] : "";
-    DeleteFileA(gone);
+    DeleteFileA(c.setting >= kNoMedium ? kMedium[c.setting - kNoMedium] : "");
     currentSession = c.setting == kSession0 ? 0 : 1;
     if (c.setting == kRunning) ShellRun(kMedium[3], "sleep=2000", "E:\\", SW_HIDE);
     DeviceWithHardwareId device(std::string(c.id) + '\0' + '\0');
     EXPECT_EQ(c.result, RunInstallFunction(c.code, device.set, &device.data));
-    EXPECT_EQ(!c.removed, GetFileAttributesA(package.c_str()) != INVALID_FILE_ATTRIBUTES);
-    DeleteFileA(package.c_str());
+    EXPECT_EQ(!c.removed, DeleteFileA(package.c_str()) != 0);
     AwaitStarts(log, c.started.size());  // the next case must not see this one's programs run
   }
   Sleep(1000);
@@ -135,17 +123,17 @@ TEST(InstallSteps, EachStepStartsWhatItMust) {
     std::sort(started.begin(), started.end());
     EXPECT_EQ(cases[i].started, started) << "case " << i;
   }
-  for (const char* name : {"HELPER_LOG", "HELPER_CHECK"}) SetEnvironmentVariableA(name, nullptr);
+  SetEnvironmentVariableA("HELPER_LOG", nullptr);
 }
 
-// The helper under Wine's version emulation, beside a fake vdmdbg.dll (two
-// tasks in every process it is asked about), a fake setupapi.dll (the ID
-// from the environment, unterminated, as the platform passes a property
-// stored so) and a running copy of itself named ntvdm.exe. It reads the ID
-// (which must end with the property's last byte), walks the processes
-// (process-status with full paths and tasks on NT before Vista, else tool
-// help) and runs the finish step in session 0, the non-interactive one only
-// from Vista on.
+// The helper as NTVDM.EXE under Wine's version emulation, beside a fake
+// vdmdbg.dll (two tasks in every process it is asked about) and a fake
+// setupapi.dll (the ID from the environment, unterminated, as the platform
+// passes a property stored so). It reads the ID, which must end with the
+// property's last byte; walks the processes, by process-status (full paths,
+// and the tasks of an ntvdm.exe) on NT before Vista, else by tool help
+// (names); and runs the finish step in session 0, which is the
+// non-interactive one only from Vista on.
 TEST(InstallSteps, ReadWalkAndFinishFollowTheVersion) {
   const std::string k0160 = "USB\\Vid_14aa&Pid_0160", longest(kHardwareIdSize, 'A');
   const struct {
@@ -160,38 +148,29 @@ TEST(InstallSteps, ReadWalkAndFinishFollowTheVersion) {
   };
   Medium medium;
   FakeFolder fakes;
-  ASSERT_TRUE(fakes.AddFake("vdmdbg.dll", "vdmdbg.dll") && fakes.AddFake("setupapi.dll", "setupapi.dll"));
-  const std::string ntvdmPath = fakes.File("ntvdm.exe"), out = fakes.File("out.txt");
-  std::string command = "\"" + ntvdmPath + "\" sleep=20000";
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION ntvdm = {};
-  ASSERT_TRUE(CopyFileA(kStub.c_str(), ntvdmPath.c_str(), FALSE) &&
-              CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &ntvdm));
+  ASSERT_TRUE(fakes.AddFake("vdmdbg.dll", "vdmdbg.dll") && fakes.AddFake("setupapi.dll", "setupapi.dll") &&
+              CopyFileA(kStub.c_str(), fakes.File("NTVDM.EXE").c_str(), FALSE));
   for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
     const auto& c = cases[i];
     SCOPED_TRACE(testing::Message() << "case " << i << " " << c.version);
-    const std::string exe = std::string("steps_") + c.version + ".exe", log = fakes.File(exe + ".log");
-    ASSERT_TRUE(CopyFileA(kStub.c_str(), fakes.File(exe).c_str(), FALSE));
-    SetEmulatedVersion(exe, c.version);
+    const std::string log = fakes.File(std::string(c.version) + ".log"), out = fakes.File("out.txt");
+    SetEmulatedVersion("NTVDM.EXE", c.version);
     DWORD code = 1;
-    EXPECT_TRUE(fakes.Run(exe, "--steps \"" + out + "\"", {{"FAKE_SETUPAPI_HARDWARE_ID", c.id}, {"HELPER_LOG", log}}, 60000, &code));
-    SetEmulatedVersion(exe, "");
+    EXPECT_TRUE(fakes.Run("NTVDM.EXE", "--steps \"" + out + "\"", {{"FAKE_SETUPAPI_HARDWARE_ID", c.id}, {"HELPER_LOG", log}}, 60000, &code));
     AwaitStarts(log, c.started);
     EXPECT_EQ(c.started ? std::vector<std::string>{kStarted2831} : std::vector<std::string>(), ReadLines(log));
-    std::vector<std::string> lines = ReadLines(out);
+    const std::vector<std::string> lines = ReadLines(out);
     ASSERT_TRUE(code == 0 && lines.size() >= 3 && lines.back() == "result 1");
     EXPECT_EQ(c.read, lines[0]);
-    const std::string own = (c.walked ? "1 " : "2 ") + std::to_string(ntvdm.dwProcessId) + " " + (c.walked ? ntvdmPath : "ntvdm.exe");
-    auto at = std::find_if(lines.begin(), lines.end(), [&](const std::string& l) { return !_stricmp(l.c_str(), own.c_str()); });
-    ASSERT_NE(lines.end(), at) << "the running ntvdm.exe was not reported";
+    const std::string self = c.walked ? " " + fakes.File("NTVDM.EXE") : " NTVDM.EXE";
+    auto at = std::find_if(lines.begin(), lines.end(), [&](const std::string& l) {
+      return l[0] == "21"[c.walked] && l.size() > self.size() && !_stricmp(l.c_str() + l.size() - self.size(), self.c_str());
+    });
+    ASSERT_NE(lines.end(), at) << "the helper did not report itself";
     EXPECT_EQ(c.walked ? 2 : 0, std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l[0] == '5'; }));
     EXPECT_TRUE(!c.walked || (at + 2 < lines.end() && at[1] == "5 673 C:\\WINDOWS\\TASKONE.EXE" && at[2] == "5 690 C:\\WINDOWS\\TASKTWO.EXE"));
   }
-  TerminateProcess(ntvdm.hProcess, 0);
-  WaitForSingleObject(ntvdm.hProcess, 10000);
-  CloseHandle(ntvdm.hProcess);
-  CloseHandle(ntvdm.hThread);
+  SetEmulatedVersion("NTVDM.EXE", "");
 }
 
 int StopAtSecond(const char*, DWORD, int method, void* reports) {
@@ -208,7 +187,7 @@ TEST(InstallSteps, RepeatedCallsLeaveNoHandleOpen) {
   if (!HandleCountWorks()) GTEST_SKIP() << "no handle count on this system";
   Medium medium;
   ScratchFolder folder;
-  const std::string direct = folder.File("direct"), shell = folder.File("shell.exe"), package = InfFolder() + "oem9801.inf";
+  const std::string direct = folder.File("direct"), shell = folder.File("shell.exe"), package = kInf + "oem9801.inf";
   ASSERT_TRUE(CopyFileA(kStub.c_str(), direct.c_str(), FALSE) && CopyFileA(kStub.c_str(), shell.c_str(), FALSE) &&
               WriteFileBytes(package, "[Models]\n%D% = I, USB\\VID_14AA&PID_0620\n"));
   HMODULE psapi = LoadLibraryA("psapi.dll");
@@ -240,7 +219,8 @@ TEST(InstallSteps, RepeatedCallsLeaveNoHandleOpen) {
 SYSTEMTIME fakeToday;
 void WINAPI FakeClock(LPSYSTEMTIME now) { *now = fakeToday; }
 SYSTEMTIME Date(DWORD yyyymmdd, WORD hour) {
-  return {static_cast<WORD>(yyyymmdd / 10000), static_cast<WORD>(yyyymmdd / 100 % 100), 0, static_cast<WORD>(yyyymmdd % 100), hour, 0, 0, 0};
+  return {static_cast<WORD>(yyyymmdd / 10000), static_cast<WORD>(yyyymmdd / 100 % 100), 0,
+          static_cast<WORD>(yyyymmdd % 100), hour, 0, 0, 0};
 }
 
 const char kFamily3[] = "[Models]\r\n%Dev% = Install, USB\\VID_14aa&PID_0160\r\n";
@@ -248,6 +228,8 @@ const wchar_t kFamily3Utf16[] = L"\xFEFF[Models]\r\n%Dev% = Install, USB\\VID_14
 
 // The per-file step fed with synthetic find data (Linux cannot set a file's
 // creation time): created at 23:00 UTC on `created`, the local date `today`.
+// Day, month and year differ one at a time, and across a month's and a
+// year's end.
 TEST(SameDayPackage, PerFileDecisions) {
   const DWORD kToday = 20261207;
   const struct {
@@ -263,13 +245,11 @@ TEST(SameDayPackage, PerFileDecisions) {
       {20251207, kToday, false},
       {20261130, 20261201, false},
       {20261231, 20270101, false},
-      {20260101, 20270101, false},
       {kToday, kToday, false, "oem3.inf", "USB\\VID_14AA&PID_0620\n"},
       {kToday, kToday, true, "oem4.inf", std::string(reinterpret_cast<const char*>(kFamily3Utf16), sizeof(kFamily3Utf16) - 2)},
       {kToday, kToday, true, "OEM7.INF"},  // its OEM7.PNF stays
       {kToday, kToday, false, "oem10.inf", kFamily3, 4},  // a family that does not exist
       // Family 0's IDs differ only in their last character.
-      {kToday, kToday, true, "oem11.inf", "%D%=I,USB\\VID_14AA&PID_022A\r\n", 0},
       {kToday, kToday, true, "oem11.inf", "x usb\\vid_14aa&pid_0222&mi_00\r\n", 0},
       {kToday, kToday, false, "oem11.inf", "%D%=I,USB\\VID_14AA&PID_022\r\n", 0},
   };

@@ -1,10 +1,9 @@
 // The tests' stand-in program (also the launch target of the ui tests).
 //
 // Without a mode it stands for any program the co-installer starts: it
-// appends "<own path>|<parameters>|<directory>|<check>" to the file named by
-// HELPER_LOG (else "launch_record.txt" beside itself). <parameters> is its
-// command line after the first word; <check> tells whether the file named by
-// HELPER_CHECK exists ("-" when unset). Then it sleeps "sleep=<ms>" and exits
+// appends "<own path>|<parameters>|<directory>" to the file named by
+// HELPER_LOG (else "launch_record.txt" beside itself), <parameters> being its
+// command line after the first word. Then it sleeps "sleep=<ms>" and exits
 // with "exit=<code>" when its command line holds them.
 //
 // --steps OUT: into OUT, "<result> <text>" of ReadFirstHardwareId (into a
@@ -20,15 +19,11 @@
 #include "coinstaller/process_enumeration.h"
 #include "coinstaller/receiver_family.h"
 
-namespace {
-
-int Report(const char* name, DWORD id, int method, void* out) {
+static int Report(const char* name, DWORD id, int method, void* out) {
   return fprintf(static_cast<FILE*>(out), "%d %lu %s\n", method, id, name) > 0;
 }
 
-DWORD SessionZero() { return 0; }
-
-}  // namespace
+static DWORD SessionZero() { return 0; }
 
 int main(int argc, char** argv) {
   if (argc == 3 && !strcmp(argv[1], "--steps")) {
@@ -42,18 +37,16 @@ int main(int argc, char** argv) {
     RunInstallFunction(DIF_NEWDEVICEWIZARD_FINISHINSTALL, nullptr, &data);
     return fclose(out);
   }
-  char log[MAX_PATH + 32] = {}, check[MAX_PATH], self[MAX_PATH] = {}, directory[MAX_PATH] = {};
+  char log[MAX_PATH + 32] = {}, self[MAX_PATH] = {}, directory[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, self, MAX_PATH - 1);
   GetCurrentDirectoryA(MAX_PATH, directory);
   if (!GetEnvironmentVariableA("HELPER_LOG", log, MAX_PATH)) strcpy(strrchr(strcpy(log, self), '\\') + 1, "launch_record.txt");
-  const char* exists = !GetEnvironmentVariableA("HELPER_CHECK", check, MAX_PATH) ? "-"
-                       : GetFileAttributesA(check) != INVALID_FILE_ATTRIBUTES ? "1" : "0";
   const char* line = GetCommandLineA();
   const char* parameters = line + (*line == '"' ? strcspn(line + 1, "\"") + 2 : strcspn(line, " "));
   parameters += strspn(parameters, " ");
   for (int attempt = 0; attempt < 100; ++attempt, Sleep(20)) {
     if (FILE* out = fopen(log, "ab")) {
-      fprintf(out, "%s|%s|%s|%s\n", self, parameters, directory, exists);
+      fprintf(out, "%s|%s|%s\n", self, parameters, directory);
       fclose(out);
       break;
     }
