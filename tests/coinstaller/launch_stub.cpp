@@ -23,8 +23,6 @@ static int Report(const char* name, DWORD id, int method, void* out) {
   return fprintf(static_cast<FILE*>(out), "%d %lu %s\n", method, id, name) > 0;
 }
 
-static DWORD SessionZero() { return 0; }
-
 int main(int argc, char** argv) {
   if (argc == 3 && !strcmp(argv[1], "--steps")) {
     FILE* out = fopen(argv[2], "wb");
@@ -33,7 +31,7 @@ int main(int argc, char** argv) {
     SP_DEVINFO_DATA data = {sizeof(data), {}, 0, 0};
     fprintf(out, "%d %s\n", ReadFirstHardwareId(nullptr, &data, id), id);
     fprintf(out, "result %d\n", EnumerateProcesses(Report, 0, out));
-    currentSessionId = SessionZero;
+    currentSessionId = [] { return DWORD(0); };
     RunInstallFunction(DIF_NEWDEVICEWIZARD_FINISHINSTALL, nullptr, &data);
     return fclose(out);
   }
@@ -44,13 +42,9 @@ int main(int argc, char** argv) {
   const char* line = GetCommandLineA();
   const char* parameters = line + (*line == '"' ? strcspn(line + 1, "\"") + 2 : strcspn(line, " "));
   parameters += strspn(parameters, " ");
-  for (int attempt = 0; attempt < 100; ++attempt, Sleep(20)) {
-    if (FILE* out = fopen(log, "ab")) {
-      fprintf(out, "%s|%s|%s\n", self, parameters, directory);
-      fclose(out);
-      break;
-    }
-  }
+  FILE* out = nullptr;  // programs started together share the log: wait for its turn
+  for (int attempt = 0; attempt < 100 && !(out = fopen(log, "ab")); ++attempt) Sleep(20);
+  if (out) fprintf(out, "%s|%s|%s\n", self, parameters, directory), fclose(out);
   if (const char* sleep = strstr(line, "sleep=")) Sleep(atoi(sleep + 6));
   const char* code = strstr(line, "exit=");
   return code ? atoi(code + 5) : 0;
