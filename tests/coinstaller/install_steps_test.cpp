@@ -204,6 +204,7 @@ TEST(InstallSteps, RepeatedCallsLeaveNoHandleOpen) {
     EXPECT_EQ(0, EnumerateProcesses(StopAtSecond, 0, &reports));
     EXPECT_EQ(2, reports) << "Wine shows Windows 7: tool help, up to the callback's 0";
     EXPECT_EQ(0, WalkProcessStatus(api, StopAtSecond, 0, &(reports = 0)));
+    EXPECT_EQ(1, reports) << "the process-status walk went on after the callback's 0";
     EXPECT_EQ('E', LocateInstallMedium());
     RemoveSameDayPackage(3);
   }
