@@ -1,5 +1,3 @@
-#include <windows.h>
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -23,7 +21,10 @@ namespace {
 const char* const kMedium[] = {"E:\\Zovodav\\setup.exe", "E:\\Zovodav\\DirectX\\dxsetup.exe", "E:\\_exec\\Tollet.exe",
                                "E:\\_exec\\VaskDT220.exe", "E:\\_exec\\VaskDT620.exe", "E:\\_exec\\VaskDT2831.exe"};
 const std::string kStub = BuildPath("testbin\\launch_stub.exe");
-const std::string kInf = [] { char w[MAX_PATH]; return std::string(w, GetWindowsDirectoryA(w, MAX_PATH)) + "\\inf\\"; }();
+const std::string kInf = [] {
+  char windows[MAX_PATH];
+  return std::string(windows, GetWindowsDirectoryA(windows, MAX_PATH)) + "\\inf\\";
+}();
 const char kStarted2831[] = "E:\\_exec\\VaskDT2831.exe||E:\\";
 
 // The install CD in E:, each program on it a copy of the helper. With
@@ -34,10 +35,10 @@ struct Medium {
   explicit Medium(bool decoys = false) {
     for (const char* folder : {"E:\\Zovodav", "E:\\Zovodav\\DirectX", "E:\\_exec"}) CreateDirectoryA(folder, nullptr);
     for (const char* path : kMedium) CopyFileA(kStub.c_str(), path, FALSE);
-    for (const char* at = decoys ? "ACdF" : ""; *at; ++at) {
-      const std::string marker = std::string(1, static_cast<char>(toupper(*at))) + ":\\Zovodav";
-      CreateDirectoryA(marker.c_str(), nullptr);
-      islower(*at) ? CreateDirectoryA((marker + "\\setup.exe").c_str(), nullptr) : WriteFileBytes(marker + "\\setup.exe", "MZ");
+    for (const char* at = decoys ? "ACDF" : ""; *at; ++at) {
+      const std::string folder = std::string(1, *at) + ":\\Zovodav", marker = folder + "\\setup.exe";
+      CreateDirectoryA(folder.c_str(), nullptr);
+      *at == 'D' ? CreateDirectoryA(marker.c_str(), nullptr) : WriteFileBytes(marker, "MZ");
     }
   }
   ~Medium() {
@@ -46,7 +47,7 @@ struct Medium {
   }
 };
 
-int FindVask(const char* name, DWORD, int, void* found) { return !(*static_cast<bool*>(found) = !_strnicmp(name, "vask", 4)); }
+int FindVask(const char* name, DWORD, int, void* f) { return !(*static_cast<bool*>(f) = !_strnicmp(name, "vask", 4)); }
 
 // Waits until `log` has `lines` lines and no program named "vask..." runs.
 void AwaitStarts(const std::string& log, size_t lines) {
@@ -58,16 +59,13 @@ void AwaitStarts(const std::string& log, size_t lines) {
 DWORD currentSession;
 enum Setting { kPlain, kNewDirectX, kDecoys, kInstalled, kRunning, kSession0, kNoMedium, kNoSetup, kNoTollet };
 
-// Each case's starts, as the programs log them to a file per case, compared
-// once the last case has run, so a late start shows too. DirectX is 9.0b
+// Each case's starts, as the programs log them to a file per case. DirectX is 9.0b
 // but with kNewDirectX; a same-day package of family 3 is in the INF folder.
 TEST(InstallSteps, EachStepStartsWhatItMust) {
   const std::string dx = "E:\\Zovodav\\DirectX\\dxsetup.exe||E:\\Zovodav\\DirectX", package = kInf + "oem9800.inf";
-  const char* const t220 = "E:\\_exec\\Tollet.exe|-d 220|E:\\";
-  const char* const v220 = "E:\\_exec\\VaskDT220.exe||E:\\";
   const DI_FUNCTION kDx = DIF_INSTALLINTERFACES, kEnd = DIF_NEWDEVICEWIZARD_FINISHINSTALL;
   const char* const k0160 = "USB\\Vid_14aa&Pid_0160";
-  const char* const kProduct =
+  const char* const kUninstall =
       "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{14172CB3-0AA7-4276-8C74-8C0441336047}";
   const struct {
     DI_FUNCTION code;
@@ -83,9 +81,10 @@ TEST(InstallSteps, EachStepStartsWhatItMust) {
       {kDx, k0160, kNoMedium, 0, {}, false},
       {kDx, k0160, kNoSetup, 0, {}, true},
       {DIF_INSTALLDEVICE, k0160, kPlain, 0, {}, false},
-      {kEnd, "USB\\VID_14AA&PID_0620&REV_0100", kPlain, 0, {"E:\\_exec\\Tollet.exe|-d 620|E:\\", "E:\\_exec\\VaskDT620.exe||E:\\"}, false},
-      {kEnd, "USB\\VID_14AA&PID_0221", kPlain, 0, {t220, v220}, false},
-      {kEnd, "USB\\VID_14AA&PID_0226", kPlain, 0, {t220, v220}, false},
+      {kEnd, "USB\\VID_14AA&PID_0620&REV_0100", kPlain, 0,
+       {"E:\\_exec\\Tollet.exe|-d 620|E:\\", "E:\\_exec\\VaskDT620.exe||E:\\"}, false},
+      {kEnd, "USB\\VID_14AA&PID_0226", kPlain, 0,
+       {"E:\\_exec\\Tollet.exe|-d 220|E:\\", "E:\\_exec\\VaskDT220.exe||E:\\"}, false},
       {kEnd, k0160, kPlain, 0, {kStarted2831}, false},
       {kEnd, k0160, kDecoys, 0, {kStarted2831}, false},
       {kEnd, "USB\\VID_14AA&PID_0225", kPlain, 0, {}, false},
@@ -95,33 +94,33 @@ TEST(InstallSteps, EachStepStartsWhatItMust) {
       {kEnd, k0160, kSession0, 0, {}, false},
       {kEnd, "USB\\VID_14AA&PID_0620", kNoTollet, 0, {"E:\\_exec\\VaskDT620.exe||E:\\"}, false},
   };
-  const size_t count = sizeof(cases) / sizeof(cases[0]);
   ScratchFolder folder;
   BoxCloser closer;  // closes the shell's box for a program that is not there
   currentSessionId = [] { return currentSession; };
-  for (size_t i = 0; i < count; ++i) {
+  for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
     const auto& c = cases[i];
     SCOPED_TRACE(testing::Message() << "case " << i);
     Medium medium(c.setting == kDecoys);
     const std::string log = folder.File("case" + std::to_string(i) + ".log");
     SetEnvironmentVariableA("HELPER_LOG", log.c_str());
     WriteFileBytes(package, "[Models]\n%Dev% = Install, USB\\VID_14AA&PID_0160\n");
-    SwappedValue version("SOFTWARE\\Microsoft\\DirectX", "Version", REG_SZ, c.setting == kNewDirectX ? "4.09.00.0904" : "4.09.00.0903", 13);
+    SwappedValue version("SOFTWARE\\Microsoft\\DirectX", "Version", REG_SZ,
+                         c.setting == kNewDirectX ? "4.09.00.0904" : "4.09.00.0903", 13);
     // Not installed: the value goes to a key of the tests' own.
-    SwappedValue installed(c.setting == kInstalled ? kProduct : "SOFTWARE\\Bramcot Tests", "DisplayName", REG_SZ, "x", 2);
+    SwappedValue installed(c.setting != kInstalled ? "SOFTWARE\\Bramcot Tests" : kUninstall, "DisplayName", REG_SZ,
+                           "x", 2);
     DeleteFileA(c.setting >= kNoMedium ? kMedium[c.setting - kNoMedium] : "");
     currentSession = c.setting == kSession0 ? 0 : 1;
     if (c.setting == kRunning) ShellRun(kMedium[3], "sleep=2000", "E:\\", SW_HIDE);
     DeviceWithHardwareId device(std::string(c.id) + '\0' + '\0');
     EXPECT_EQ(c.result, RunInstallFunction(c.code, device.set, &device.data));
     EXPECT_EQ(!c.removed, DeleteFileA(package.c_str()) != 0);
-    AwaitStarts(log, c.started.size());  // the next case must not see this one's programs run
-  }
-  Sleep(1000);
-  for (size_t i = 0; i < count; ++i) {
-    std::vector<std::string> started = ReadLines(folder.File("case" + std::to_string(i) + ".log"));
+    // Every program not waited for is a "vask" one or started with one: it
+    // is in the log once none of them runs, and this case's alone.
+    AwaitStarts(log, c.started.size());
+    std::vector<std::string> started = ReadLines(log);
     std::sort(started.begin(), started.end());
-    EXPECT_EQ(cases[i].started, started) << "case " << i;
+    EXPECT_EQ(c.started, started);
   }
   SetEnvironmentVariableA("HELPER_LOG", nullptr);
 }
@@ -154,9 +153,10 @@ TEST(InstallSteps, ReadWalkAndFinishFollowTheVersion) {
     const auto& c = cases[i];
     SCOPED_TRACE(testing::Message() << "case " << i << " " << c.version);
     const std::string log = fakes.File(std::string(c.version) + ".log"), out = fakes.File("out.txt");
+    const auto environment = FakeFolder::Environment{{"FAKE_SETUPAPI_HARDWARE_ID", c.id}, {"HELPER_LOG", log}};
     SetEmulatedVersion("NTVDM.EXE", c.version);
     DWORD code = 1;
-    EXPECT_TRUE(fakes.Run("NTVDM.EXE", "--steps \"" + out + "\"", {{"FAKE_SETUPAPI_HARDWARE_ID", c.id}, {"HELPER_LOG", log}}, 60000, &code));
+    EXPECT_TRUE(fakes.Run("NTVDM.EXE", "--steps \"" + out + "\"", environment, 60000, &code));
     AwaitStarts(log, c.started);
     EXPECT_EQ(c.started ? std::vector<std::string>{kStarted2831} : std::vector<std::string>(), ReadLines(log));
     const std::vector<std::string> lines = ReadLines(out);
@@ -164,16 +164,17 @@ TEST(InstallSteps, ReadWalkAndFinishFollowTheVersion) {
     EXPECT_EQ(c.read, lines[0]);
     const std::string self = c.walked ? " " + fakes.File("NTVDM.EXE") : " NTVDM.EXE";
     auto at = std::find_if(lines.begin(), lines.end(), [&](const std::string& l) {
-      return l[0] == "21"[c.walked] && l.size() > self.size() && !_stricmp(l.c_str() + l.size() - self.size(), self.c_str());
+      return l[0] == "21"[c.walked] && l.size() > self.size() && !_stricmp(&l[l.size() - self.size()], self.c_str());
     });
     ASSERT_NE(lines.end(), at) << "the helper did not report itself";
-    EXPECT_EQ(c.walked ? 2 : 0, std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l[0] == '5'; }));
-    EXPECT_TRUE(!c.walked || (at + 2 < lines.end() && at[1] == "5 673 C:\\WINDOWS\\TASKONE.EXE" && at[2] == "5 690 C:\\WINDOWS\\TASKTWO.EXE"));
+    EXPECT_EQ(2 * c.walked, std::count_if(lines.begin(), lines.end(), [](const auto& l) { return l[0] == '5'; }));
+    EXPECT_TRUE(!c.walked || (at + 2 < lines.end() && at[1] == "5 673 C:\\WINDOWS\\TASKONE.EXE" &&
+                              at[2] == "5 690 C:\\WINDOWS\\TASKTWO.EXE"));
   }
   SetEmulatedVersion("NTVDM.EXE", "");
 }
 
-int StopAtSecond(const char*, DWORD, int method, void* n) { return ++*static_cast<int*>(n) < 2 && method == kMethodToolHelp; }
+int StopAtSecond(const char*, DWORD, int m, void* n) { return ++*static_cast<int*>(n) < 2 && m == kMethodToolHelp; }
 
 // Every call that opens handles, repeated after a first round (in which
 // libraries load and keep their own): none may be left open. The programs
@@ -211,18 +212,16 @@ TEST(InstallSteps, RepeatedCallsLeaveNoHandleOpen) {
   EXPECT_EQ(before, OwnHandleCount()) << "a handle was left open";
   EXPECT_EQ(nullptr, DriveList().First()) << "records were left in the drive list";
   EXPECT_TRUE(DeleteFileA(package.c_str())) << "the other family's package was removed";
-  FreeLibrary(psapi);
 }
 
 SYSTEMTIME fakeToday;
 void WINAPI FakeClock(LPSYSTEMTIME now) { *now = fakeToday; }
 SYSTEMTIME Date(DWORD yyyymmdd, WORD hour) {
-  return {static_cast<WORD>(yyyymmdd / 10000), static_cast<WORD>(yyyymmdd / 100 % 100), 0,
-          static_cast<WORD>(yyyymmdd % 100), hour, 0, 0, 0};
+  return {WORD(yyyymmdd / 10000), WORD(yyyymmdd / 100 % 100), 0, WORD(yyyymmdd % 100), hour, 0, 0, 0};
 }
 
 const char kFamily3[] = "[Models]\r\n%Dev% = Install, USB\\VID_14aa&PID_0160\r\n";
-const wchar_t kFamily3Utf16[] = L"\xFEFF[Models]\r\n%Dev% = Install, USB\\VID_14aa&PID_0160\r\n";
+const wchar_t kUtf16[] = L"\xFEFF[Models]\r\n%Dev% = Install, USB\\VID_14aa&PID_0160\r\n";
 
 // The per-file step fed with synthetic find data (Linux cannot set a file's
 // creation time): created at 23:00 UTC on `created`, the local date `today`.
@@ -244,7 +243,7 @@ TEST(SameDayPackage, PerFileDecisions) {
       {20261130, 20261201, false},
       {20261231, 20270101, false},
       {kToday, kToday, false, "oem3.inf", "USB\\VID_14AA&PID_0620\n"},
-      {kToday, kToday, true, "oem4.inf", std::string(reinterpret_cast<const char*>(kFamily3Utf16), sizeof(kFamily3Utf16) - 2)},
+      {kToday, kToday, true, "oem4.inf", std::string(reinterpret_cast<const char*>(kUtf16), sizeof(kUtf16) - 2)},
       {kToday, kToday, true, "OEM7.INF"},  // its OEM7.PNF stays
       {kToday, kToday, false, "oem10.inf", kFamily3, 4},  // a family that does not exist
       // Family 0's IDs differ only in their last character.
@@ -256,9 +255,9 @@ TEST(SameDayPackage, PerFileDecisions) {
     const auto& c = cases[i];
     SCOPED_TRACE(testing::Message() << "case " << i << " " << c.name);
     ScratchFolder folder;
-    const std::string inf = folder.File(c.name), pnf = inf.substr(0, inf.size() - 3) + (c.name[0] == 'o' ? "pnf" : "PNF");
+    const std::string inf = folder.File(c.name);
+    const std::string pnf = inf.substr(0, inf.size() - 3) + (c.name[0] == 'o' ? "pnf" : "PNF");
     ASSERT_TRUE(WriteFileBytes(inf, c.content) && WriteFileBytes(pnf, "compiled"));
-    SetFileAttributesA(inf.c_str(), FILE_ATTRIBUTE_READONLY);
     SameDayWalk walk;
     walk.family = c.family;
     walk.folder.Assign(folder.Path().c_str());

@@ -38,7 +38,8 @@ int main(int argc, char** argv) {
   char log[MAX_PATH + 32] = {}, self[MAX_PATH] = {}, directory[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, self, MAX_PATH - 1);
   GetCurrentDirectoryA(MAX_PATH, directory);
-  if (!GetEnvironmentVariableA("HELPER_LOG", log, MAX_PATH)) strcpy(strrchr(strcpy(log, self), '\\') + 1, "launch_record.txt");
+  if (!GetEnvironmentVariableA("HELPER_LOG", log, MAX_PATH))
+    strcpy(strrchr(strcpy(log, self), '\\') + 1, "launch_record.txt");
   const char* line = GetCommandLineA();
   const char* parameters = line + (*line == '"' ? strcspn(line + 1, "\"") + 2 : strcspn(line, " "));
   parameters += strspn(parameters, " ");
