@@ -59,8 +59,9 @@ void AwaitStarts(const std::string& log, size_t lines) {
 DWORD currentSession;
 enum Setting { kPlain, kNewDirectX, kDecoys, kInstalled, kRunning, kSession0, kNoMedium, kNoSetup, kNoTollet };
 
-// Each case's starts, as the programs log them to a file per case. DirectX is 9.0b
-// but with kNewDirectX; a same-day package of family 3 is in the INF folder.
+// Each case's starts, as the programs log them to a file per case. DirectX is
+// older than 9.0c but with kNewDirectX; a same-day package of family 3 is in
+// the INF folder.
 TEST(InstallSteps, EachStepStartsWhatItMust) {
   const std::string dx = "E:\\Zovodav\\DirectX\\dxsetup.exe||E:\\Zovodav\\DirectX", package = kInf + "oem9800.inf";
   const DI_FUNCTION kDx = DIF_INSTALLINTERFACES, kEnd = DIF_NEWDEVICEWIZARD_FINISHINSTALL;
@@ -89,7 +90,7 @@ TEST(InstallSteps, EachStepStartsWhatItMust) {
       {kEnd, k0160, kDecoys, 0, {kStarted2831}, false},
       {kEnd, "USB\\VID_14AA&PID_0225", kPlain, 0, {}, false},
       {kEnd, k0160, kInstalled, 0, {}, false},
-      {kEnd, k0160, kRunning, 0, {"E:\\_exec\\VaskDT220.exe|sleep=2000|E:\\"}, false},  // only the one running
+      {kEnd, k0160, kRunning, 0, {"E:\\_exec\\VaskDT220.exe|sleep=2000|E:\\"}, false},  // the running one alone
       // Wine reports Windows 7: session 0 is the non-interactive one.
       {kEnd, k0160, kSession0, 0, {}, false},
       {kEnd, "USB\\VID_14AA&PID_0620", kNoTollet, 0, {"E:\\_exec\\VaskDT620.exe||E:\\"}, false},
@@ -196,7 +197,7 @@ TEST(InstallSteps, RepeatedCallsLeaveNoHandleOpen) {
   DWORD before = 0;
   for (int round = 0; round < 4; ++round) {
     if (round == 1) before = OwnHandleCount();
-    for (const std::string& program : {direct, shell}) {  // without ".exe": started directly
+    for (const std::string& program : {direct, shell}) {  // "direct" has no ".exe": started without the shell
       DWORD code = 0;
       EXPECT_EQ(1, RunAndWait(program.c_str(), "sleep=200 exit=300", nullptr, SW_HIDE, 0, &code, 0));
       EXPECT_EQ(300u, code) << program;
