@@ -6,6 +6,7 @@
 #include <string>
 
 #include "control_window.h"
+#include "ui/dialog_font.h"
 #include "support/test_support.h"
 
 // A link on a new static; with `hover` the cursor is put over its text and
@@ -86,8 +87,39 @@ TEST(HyperlinkTest, TextsAreCutNotOverrunAndTheStaticKeepsNone) {
   char buffer[16] = "###############";
   EXPECT_EQ(SendMessageA(item, WM_GETTEXT, 10, reinterpret_cast<LPARAM>(buffer)), 9);
   EXPECT_EQ(std::string(buffer, 11), longText.substr(0, 9) + '\0' + '#') << "cut to the size given";
-  EXPECT_EQ(GetWindowTextLengthA(item), 0) << "the static itself keeps no text";
+  EXPECT_EQ(GetWindowTextLengthA(item), 300) << "screen readers get the whole text";
+  EXPECT_EQ(DefWindowProcA(item, WM_GETTEXTLENGTH, 0, 0), 0) << "the static itself keeps no text";
   MakeLink(&masked, "Web site", "", Hyperlink::kMasked, false);
   EXPECT_STREQ(masked.DisplayText(), "********");
+}
+
+// Hovering with a cursor the module lacks shows the hand, not no cursor.
+TEST(HyperlinkTest, MissingCursorFallsBackToTheHand) {
+  Hyperlink link;
+  HWND item = MakeStatic("", 200);
+  link.Setup(item, "Web site", "", 105, 0);
+  POINT point = {link.TextExtent().cx / 2, 12};
+  ClientToScreen(item, &point);
+  SetCursorPos(point.x, point.y);
+  SetCursor(nullptr);
+  SendMessageA(item, WM_MOUSEMOVE, 0, 0);
+  EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_HAND));
+  DestroyWindow(item);
+}
+
+// With none of its faces installed the link takes the dialog's face, which
+// exists; either way its glyphs are proportional.
+TEST(HyperlinkTest, LinkFaceExistsAndIsProportional) {
+  char face[LF_FACESIZE];
+  ChooseLinkFace(0, "Tahoma", face);
+  ASSERT_TRUE(FontExists(face, DEFAULT_CHARSET, nullptr)) << face;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, CreateFontA(16, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, face));
+  SIZE narrow, wide;
+  GetTextExtentPoint32A(dc, "iiiiiiii", 8, &narrow);
+  GetTextExtentPoint32A(dc, "wwwwwwww", 8, &wide);
+  EXPECT_LT(narrow.cx * 2, wide.cx) << face;
+  DeleteObject(SelectObject(dc, old));
+  DeleteDC(dc);
 }
 

@@ -19,13 +19,17 @@ TEST(StyledLabelTest, TakesOverTheTextAndRefitsOnlyWithItsOption) {
     StyledLabel::Settings settings;
     settings.textColour = RGB(128, 0, 0), settings.options = options;
     label.Setup(item, settings);
-    EXPECT_EQ(GetWindowTextLengthA(item), 0);
+    EXPECT_EQ(DefWindowProcA(item, WM_GETTEXTLENGTH, 0, 0), 0) << "the static keeps no text";
+    char text[8] = "#######";
+    EXPECT_EQ(GetWindowTextA(item, text, 5), 4);
+    EXPECT_EQ(std::string(text, 6), std::string("Shor\0#", 6)) << "cut to the size given";
     const std::vector<COLORREF> pixels = ClientPixels(item, 0);
     EXPECT_GT(std::count(pixels.begin(), pixels.end(), RGB(128, 0, 0)), 20);
     auto height = [&label] { LOGFONTA font; return GetObjectA(label.Font(), sizeof(font), &font), font.lfHeight; };
     const LONG before = height(), extentBefore = label.TextExtent().cx;
     SendMessageA(item, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("A much longer text than the first one was"));
     EXPECT_GT(label.TextExtent().cx, extentBefore);
+    EXPECT_EQ(GetWindowTextLengthA(item), 41);
     EXPECT_EQ(height() < before, options != 0);
     DestroyWindow(item);
   }
@@ -51,4 +55,21 @@ TEST(FitFontTest, ShrinksOneUnitAtATimeDownToFour) {
     DeleteDC(dc);
     DeleteObject(font);
   }
+}
+
+// Hovering with a cursor the module lacks shows the hand, not no cursor.
+TEST(StyledLabelTest, MissingCursorFallsBackToTheHand) {
+  HWND item = MakeStatic("Label", 200);
+  StyledLabel label;
+  StyledLabel::Settings settings;
+  settings.options = StyledLabel::kInteractive | StyledLabel::kWholeClient;
+  settings.cursorId = 105;
+  label.Setup(item, settings);
+  POINT point = {20, 12};
+  ClientToScreen(item, &point);
+  SetCursorPos(point.x, point.y);
+  SetCursor(nullptr);
+  SendMessageA(item, WM_MOUSEMOVE, 0, 0);
+  EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_HAND));
+  DestroyWindow(item);
 }
