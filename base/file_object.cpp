@@ -99,7 +99,13 @@ DWORD PlainRunEnd(const unsigned char* bytes, DWORD pos, DWORD count) {
 
 }  // namespace
 
-int FileObject::ReadLine(TextString& line, int wideUnits) {
+int FileObject::ReadLine(TextString& line, int wideUnits, unsigned maxLength) {
+  const int read = ReadUnits(line, wideUnits, maxLength);
+  lineTooLong = maxLength && static_cast<unsigned>(line.Length()) > maxLength;
+  return lineTooLong ? 0 : read;
+}
+
+int FileObject::ReadUnits(TextString& line, int wideUnits, unsigned maxLength) {
   if (!readBuffer) {
     readBuffer = static_cast<unsigned char*>(malloc(kReadBufferSize));
     if (!readBuffer) return 0;
@@ -108,6 +114,8 @@ int FileObject::ReadLine(TextString& line, int wideUnits) {
   // or more, without its calls into the runtime.
   if (!line.SetLength(1)) line.Assign("");
   for (;;) {
+    // Every pass appends at most one buffer's worth: the line stays bounded.
+    if (maxLength && static_cast<unsigned>(line.Length()) > maxLength) return 0;
     if (readPos == 0 && !Fill(0)) return 0;
     if (readCount == 0) return line.Length() > 0;  // end of file
     if (!wideUnits) {

@@ -27,7 +27,7 @@ class FileObject {
   };
   static const unsigned kReadBufferSize = 4096;
 
-  FileObject() : readBuffer(nullptr), readPos(0), readCount(0) {}
+  FileObject() : readBuffer(nullptr), readPos(0), readCount(0), lineTooLong(0) {}
   ~FileObject();
   FileObject(const FileObject&) = delete;
   FileObject& operator=(const FileObject&) = delete;
@@ -58,7 +58,13 @@ class FileObject {
   // consecutive bytes of the file, also when a read returns an odd count
   // (the lone byte is carried over to the next read). A lone last byte of a
   // file with an odd length is dropped: it is no whole unit.
-  int ReadLine(TextString& line, int wideUnits);
+  //
+  // With `maxLength` above 0, a line longer than that many characters is not
+  // delivered: reading stops soon after the line passes it, the result is 0
+  // and LineTooLong() answers 1 (the rest of that line stays unread).
+  int ReadLine(TextString& line, int wideUnits, unsigned maxLength = 0);
+  // 1 when the last ReadLine stopped at its length cap.
+  int LineTooLong() const { return lineTooLong; }
 
   // 1 when `path` opens as an existing file (a directory, a missing file or
   // drive give 0). Independent of the object's own file.
@@ -90,11 +96,13 @@ class FileObject {
 
  private:
   int Fill(DWORD offset);
+  int ReadUnits(TextString& line, int wideUnits, unsigned maxLength);
 
   OwnedHandle handle;
   unsigned char* readBuffer;
   DWORD readPos;
   DWORD readCount;
+  int lineTooLong;
 };
 
 #endif  // BASE_FILE_OBJECT_H_

@@ -26,13 +26,14 @@ int NamesFamily(FileObject& file, ReceiverFamily family) {
   // passes over most lines instead of one per ID.
   TextString shared;
   if (count > 1) SharedStart(ids, count, shared);
+  // The whole file is read: one with a line over the cap is skipped whole.
   TextString line;
-  while (file.ReadLine(line, 0)) {
-    if (shared.Length() > 0 && line.FindNoCase(shared.Buffer()) < 0) continue;
-    for (size_t i = 0; i < count; ++i)
-      if (line.FindNoCase(ids[i]) >= 0) return 1;
+  int found = 0;
+  while (file.ReadLine(line, 0, kPackageLineCap)) {
+    if (found || (shared.Length() > 0 && line.FindNoCase(shared.Buffer()) < 0)) continue;
+    for (size_t i = 0; i < count && !found; ++i) found = line.FindNoCase(ids[i]) >= 0;
   }
-  return 0;
+  return found && !file.LineTooLong();
 }
 
 }  // namespace
@@ -40,9 +41,15 @@ int NamesFamily(FileObject& file, ReceiverFamily family) {
 int RemoveIfSameDayPackage(const WIN32_FIND_DATAA* entry, void* context) {
   SameDayWalk* walk = static_cast<SameDayWalk*>(context);
   if (entry->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return 1;
+  // "oem*.inf" also matches through short names ("oem3.infx" is OEM3~1.INF).
+  const int nameLength = lstrlenA(entry->cFileName);
+  if (nameLength < 4 || lstrcmpiA(entry->cFileName + nameLength - 4, ".inf") != 0) return 1;
 
+  FILETIME local;
   SYSTEMTIME created, today;
-  if (!FileTimeToSystemTime(&entry->ftCreationTime, &created)) return 1;
+  if (!FileTimeToLocalFileTime(&entry->ftCreationTime, &local) ||
+      !FileTimeToSystemTime(&local, &created))
+    return 1;
   sameDayClock(&today);
   if (created.wDay != today.wDay || created.wMonth != today.wMonth || created.wYear != today.wYear) return 1;
 
@@ -55,10 +62,11 @@ int RemoveIfSameDayPackage(const WIN32_FIND_DATAA* entry, void* context) {
   if (!found) return 1;
 
   FileObject::Delete(path.Buffer());
-  // Only a lower-case ".inf" turns into ".pnf": "OEM7.INF" keeps its "OEM7.PNF".
+  // Only the final ".inf" becomes ".pnf"; names ignore case, so "OEM7.pnf"
+  // removes "OEM7.PNF".
   TextString compiled;
-  compiled.Assign(entry->cFileName);
-  compiled.ReplaceAll(".inf", ".pnf");
+  compiled.AssignN(entry->cFileName, static_cast<unsigned>(nameLength - 4));
+  compiled.Append(".pnf");
   if (path.Format("%s%s", walk->folder.Buffer(), compiled.Buffer())) FileObject::Delete(path.Buffer());
   return 0;
 }

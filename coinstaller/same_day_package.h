@@ -8,10 +8,16 @@
 #include "base/text_string.h"
 #include "coinstaller/receiver_family.h"
 
-// Deletes the first "oem*.inf" created today (creation date in UTC against
-// the local date) that names one of the family's hardware IDs on any line,
-// and its ".pnf". At most one package per call; deletions are not checked.
+// Deletes the first "oem*.inf" created today (the user's calendar day: the
+// creation time in local time) that names one of the family's hardware IDs
+// on any line, and its ".pnf". Only files whose long name ends in ".inf"
+// count (the platform's pattern also matches short names), and a file with
+// a line over kPackageLineCap characters is skipped whole. At most one
+// package per call; deletions are not checked.
 void RemoveSameDayPackage(ReceiverFamily family);
+
+// Far above any real INF line, low enough to keep the host's memory bounded.
+const unsigned kPackageLineCap = 64 * 1024;
 
 struct SameDayWalk {
   ReceiverFamily family;
