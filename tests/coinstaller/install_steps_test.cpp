@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <string>
@@ -217,35 +219,59 @@ TEST(InstallSteps, RepeatedCallsLeaveNoHandleOpen) {
 
 SYSTEMTIME fakeToday;
 void WINAPI FakeClock(LPSYSTEMTIME now) { *now = fakeToday; }
-SYSTEMTIME Date(DWORD yyyymmdd, WORD hour) {
-  return {WORD(yyyymmdd / 10000), WORD(yyyymmdd / 100 % 100), 0, WORD(yyyymmdd % 100), hour, 0, 0, 0};
+SYSTEMTIME Date(DWORD yyyymmdd, WORD hhmm) {
+  return {WORD(yyyymmdd / 10000), WORD(yyyymmdd / 100 % 100), 0, WORD(yyyymmdd % 100), WORD(hhmm / 100),
+          WORD(hhmm % 100), 0, 0};
+}
+// The creation time of a file created at `local` in this process's time
+// zone (ctest runs the table again under TZ=EST5 and TZ=JST-9).
+FILETIME CreatedAt(const SYSTEMTIME& local) {
+  TIME_ZONE_INFORMATION zone;
+  GetTimeZoneInformation(&zone);
+  ULARGE_INTEGER time;
+  SystemTimeToFileTime(&local, reinterpret_cast<FILETIME*>(&time));
+  time.QuadPart += zone.Bias * 60LL * 10000000;  // UTC = local + bias minutes
+  return FILETIME{time.LowPart, time.HighPart};
+}
+DWORD PeakWorkingSet() {
+  PROCESS_MEMORY_COUNTERS counters = {};
+  K32GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
+  return counters.PeakWorkingSetSize;
 }
 
 const char kFamily3[] = "[Models]\r\n%Dev% = Install, USB\\VID_14aa&PID_0160\r\n";
 const wchar_t kUtf16[] = L"\xFEFF[Models]\r\n%Dev% = Install, USB\\VID_14aa&PID_0160\r\n";
 
 // The per-file step fed with synthetic find data (Linux cannot set a file's
-// creation time): created at 23:00 UTC on `created`, the local date `today`.
-// Day, month and year differ one at a time, and across a month's and a
-// year's end.
+// creation time): created on `created` at 23:59 local time unless given,
+// the local date `today`. Day, month and year differ one at a time, and
+// across a month's and a year's end; "same day" is the local calendar day.
 TEST(SameDayPackage, PerFileDecisions) {
   const DWORD kToday = 20261207;
+  const std::string kLongLine = "USB\\VID_14aa&PID_0160 " + std::string(10 << 20, 'x') + "\n";
   const struct {
     DWORD created, today;
     bool deleted;
     const char* name = "oem1.inf";
     std::string content = kFamily3;
     ReceiverFamily family = 3;
+    WORD hhmm = 2359;
   } cases[] = {
       {kToday, kToday, true},
       {20261206, kToday, false},
+      {20261206, kToday, false, "oem1.inf", kFamily3, 3, 2000},  // after 00:00 UTC west of it
+      {kToday, kToday, true, "oem1.inf", kFamily3, 3, 30},       // before 00:00 UTC east of it
       {20261107, kToday, false},
       {20251207, kToday, false},
       {20261130, 20261201, false},
       {20261231, 20270101, false},
       {kToday, kToday, false, "oem3.inf", "USB\\VID_14AA&PID_0620\n"},
       {kToday, kToday, true, "oem4.inf", std::string(reinterpret_cast<const char*>(kUtf16), sizeof(kUtf16) - 2)},
-      {kToday, kToday, true, "OEM7.INF"},  // its OEM7.PNF stays
+      {kToday, kToday, true, "OEM7.INF"},      // its OEM7.PNF goes too
+      {kToday, kToday, true, "oem1.inf.inf"},  // only the last ".inf" becomes ".pnf"
+      {kToday, kToday, false, "oem3.infx"},    // found only through its short name OEM3~1.INF
+      {kToday, kToday, false, "oem9.inf", ""},  // a folder
+      {kToday, kToday, false, "oem5.inf", kLongLine + kFamily3},  // a line over the cap: skipped whole
       {kToday, kToday, false, "oem10.inf", kFamily3, 4},  // a family that does not exist
       // Family 0's IDs differ only in their last character.
       {kToday, kToday, true, "oem11.inf", "x usb\\vid_14aa&pid_0222&mi_00\r\n", 0},
@@ -258,18 +284,21 @@ TEST(SameDayPackage, PerFileDecisions) {
     ScratchFolder folder;
     const std::string inf = folder.File(c.name);
     const std::string pnf = inf.substr(0, inf.size() - 3) + (c.name[0] == 'o' ? "pnf" : "PNF");
-    ASSERT_TRUE(WriteFileBytes(inf, c.content) && WriteFileBytes(pnf, "compiled"));
+    ASSERT_TRUE((c.content.empty() ? CreateDirectoryA(inf.c_str(), nullptr) : WriteFileBytes(inf, c.content)) &&
+                WriteFileBytes(pnf, "compiled"));
     SameDayWalk walk;
     walk.family = c.family;
     walk.folder.Assign(folder.Path().c_str());
     WIN32_FIND_DATAA entry = {};
-    const SYSTEMTIME created = Date(c.created, 23);
-    fakeToday = Date(c.today, 0);
-    SystemTimeToFileTime(&created, &entry.ftCreationTime);
+    entry.dwFileAttributes = GetFileAttributesA(inf.c_str());
+    entry.ftCreationTime = CreatedAt(Date(c.created, c.hhmm));
+    fakeToday = Date(c.today, 1200);
     lstrcpynA(entry.cFileName, c.name, MAX_PATH);
+    const DWORD peak = PeakWorkingSet();
     EXPECT_EQ(!c.deleted, RemoveIfSameDayPackage(&entry, &walk));
+    EXPECT_LT(PeakWorkingSet() - peak, 4u << 20) << "reading the package took memory";
     EXPECT_EQ(!c.deleted, GetFileAttributesA(inf.c_str()) != INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(!c.deleted || c.name[0] == 'O', GetFileAttributesA(pnf.c_str()) != INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(!c.deleted, GetFileAttributesA(pnf.c_str()) != INVALID_FILE_ATTRIBUTES);
   }
   sameDayClock = ::GetLocalTime;
 }
