@@ -4,100 +4,88 @@
 
 namespace {
 
-struct Record {
-  ListLink link;
-  int value;
-};
+struct Record { ListLink link; };
 
 int destroyed = 0;
+struct Drive : ListedItem { ~Drive() override { ++destroyed; } };
 
-class Drive : public ListedItem {
- public:
-  explicit Drive(char letter) : letter(letter) {}
-  ~Drive() override { ++destroyed; }
-  char letter;
-};
-
-TEST(LockedList, PlainRecordsLinkAtTheirStart) {
-  LockedList<Record> list;
-  Record a{{}, 1}, b{{}, 2}, c{{}, 3}, absent{{}, 4};
-  EXPECT_EQ(nullptr, list.First());
-  for (Record* r : {&a, &b, &c}) list.Append(r);
-  EXPECT_EQ(0, list.Remove(&absent));
-  EXPECT_EQ(1, list.Remove(&b));  // middle
-  EXPECT_EQ(&c.link, a.link.next);
-  EXPECT_EQ(&a.link, c.link.prev);
-  EXPECT_EQ(0, list.Remove(&b)) << "already removed";
-  EXPECT_EQ(1, list.Remove(&a));  // head
-  EXPECT_EQ(&c, list.First());
-  EXPECT_EQ(1, list.Remove(&c));  // the only item: head and tail empty
-  EXPECT_EQ(nullptr, list.First());
-  list.Append(&b);  // a stale tail would link b behind c
-  EXPECT_EQ(&b, list.First());
-  EXPECT_EQ(nullptr, b.link.prev);
-  // Close and Open empty the list and make a working lock again.
-  list.Close();
-  EXPECT_EQ(1, list.Open());
-  EXPECT_EQ(nullptr, list.First());
-  list.Append(&a);
-  EXPECT_EQ(&a, list.First());
+// Polymorphic items link after their vtable pointer; DeleteAll holds the
+// lock while Remove takes it again on the same thread; Close and Open empty
+// the list and make a working lock again.
+TEST(LockedList, PolymorphicItemsAndDeleteAll) {
+  LockedList<Drive> drives;
+  Drive* d = new Drive;
+  drives.Append(d);
+  drives.Append(new Drive);
+  EXPECT_TRUE(drives.First() == d && reinterpret_cast<char*>(d) + sizeof(void*) == reinterpret_cast<char*>(&d->link));
+  drives.DeleteAll();
+  EXPECT_TRUE(destroyed == 2 && !drives.First());
+  drives.Append(d = new Drive);
+  drives.Close();
+  EXPECT_TRUE(drives.Open() && !drives.First());
+  delete d;
 }
 
-TEST(LockedList, PolymorphicItemsLinkAfterTheirVtable) {
-  destroyed = 0;
-  LockedList<Drive> list;
-  Drive* d = new Drive('D');
-  list.Append(d);
-  list.Append(new Drive('E'));
-  list.Append(new Drive('F'));
-  EXPECT_EQ(reinterpret_cast<char*>(d) + sizeof(void*), reinterpret_cast<char*>(&d->link));
-  ASSERT_EQ(d, list.First());
-  EXPECT_EQ('D', list.First()->letter);
-  // DeleteAll holds the lock while Remove takes it again on the same thread.
-  list.DeleteAll();
-  EXPECT_EQ(3, destroyed);
-  EXPECT_EQ(nullptr, list.First());
-  list.DeleteAll();
-  EXPECT_EQ(3, destroyed);
-}
-
-// Threads append and remove their own records at once: without the lock,
-// links get lost and removals fail.
-struct Worker {
-  LockedList<Record>* list;
-  Record records[64];
-  int failures;
-  static DWORD WINAPI Run(void* context) {
-    Worker* w = static_cast<Worker*>(context);
-    for (int round = 0; round < 100; ++round) {
-      for (Record& r : w->records) w->list->Append(&r);
-      for (Record& r : w->records) w->failures += w->list->Remove(&r) != 1;
-    }
-    return 0;
-  }
+// Two threads take their own records out (from the middle as well) and put
+// them back at the end while a third walks the list twice under its lock, for a third of a
+// second. In the end each writer takes its odd records out: the walker must
+// never have seen a broken link or a list that changed under the lock, and
+// the list must hold exactly those records.
+struct Shared {
+  LockedList<Record> list;
+  Record records[2][32];
+  volatile LONG stop;
+  LONG writers, failures;
 };
 
-TEST(LockedList, ConcurrentAppendAndRemove) {
-  LockedList<Record> list;
-  Worker workers[4];
-  HANDLE threads[4];
-  for (int i = 0; i < 4; ++i) {
-    workers[i].list = &list;
-    workers[i].failures = 0;
-    threads[i] = CreateThread(nullptr, 0, Worker::Run, &workers[i], 0, nullptr);
-    ASSERT_NE(nullptr, threads[i]);
+// The records in list order, checking every back link; -1 for a broken or endless list.
+int Walk(LockedList<Record>& list) {
+  ListLink* previous = nullptr;
+  int count = 0;
+  for (Record* r = list.First(); r; r = list.Next(r), ++count) {
+    if (r->link.prev != previous || count > 64) return -1;
+    previous = &r->link;
   }
-  // A corrupted list can trap a thread in a loop, or a thread can die
-  // holding the lock: it is ended before the list goes away, and the list
-  // is not touched again.
-  DWORD waited = WaitForMultipleObjects(4, threads, TRUE, 20000);
-  for (HANDLE thread : threads) {
-    TerminateThread(thread, 1);
-    CloseHandle(thread);
+  return count;
+}
+
+DWORD WINAPI Writer(void* context) {
+  Shared* shared = static_cast<Shared*>(context);
+  Record* own = shared->records[InterlockedIncrement(&shared->writers) - 1];
+  for (Record* r = own; r < own + 32; ++r) shared->list.Append(r);
+  for (int i = 0; !shared->stop; i = (i + 7) % 32) {
+    if (shared->list.Remove(&own[i]) != 1) InterlockedIncrement(&shared->failures);
+    shared->list.Append(&own[i]);
   }
-  ASSERT_EQ(WAIT_OBJECT_0, waited) << "a thread still runs after 20 s: the list is corrupt or the lock lost";
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(0, workers[i].failures) << "thread " << i;
-  EXPECT_EQ(nullptr, list.First());
+  for (int i = 1; i < 32; i += 2) {
+    if (shared->list.Remove(&own[i]) != 1) InterlockedIncrement(&shared->failures);
+  }
+  return 0;
+}
+
+DWORD WINAPI Walker(void* context) {
+  Shared* shared = static_cast<Shared*>(context);
+  for (; !shared->stop; shared->list.Unlock(), SwitchToThread()) {
+    shared->list.Lock();  // nothing may change the list while it is held
+    int count = Walk(shared->list);
+    Sleep(1);
+    if (count < 0 || Walk(shared->list) != count) InterlockedIncrement(&shared->failures);
+  }
+  return 0;
+}
+
+TEST(LockedList, ConcurrentAppendRemoveAndWalk) {
+  static Shared shared;  // static: a thread trapped in a corrupt list may outlive the test
+  HANDLE threads[3] = {CreateThread(nullptr, 0, Writer, &shared, 0, nullptr), CreateThread(nullptr, 0, Writer, &shared, 0, nullptr),
+                       CreateThread(nullptr, 0, Walker, &shared, 0, nullptr)};
+  Sleep(300);
+  shared.stop = 1;
+  DWORD waited = WaitForMultipleObjects(3, threads, TRUE, 10000);
+  for (HANDLE thread : threads) TerminateThread(thread, 1), CloseHandle(thread);
+  ASSERT_EQ(WAIT_OBJECT_0, waited) << "a thread still runs: the list is corrupt or the lock lost";
+  EXPECT_EQ(0, shared.failures) << "failed removals or broken links seen by the walker";
+  EXPECT_EQ(32, Walk(shared.list));
+  for (Record* r = shared.list.First(); r; r = shared.list.Next(r)) { EXPECT_EQ(0, (r - shared.records[0]) % 2); }
 }
 
 }  // namespace

@@ -1,0 +1,155 @@
+// RegistryKey, RemoveTree and SecurityBuilder against Wine's registry, in
+// scratch keys under HKCU\Software\Bramcot Tests.
+#include "base/registry_key.h"
+#include "base/registry_tree.h"
+#include "base/security_builder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "support/campaign_random.h"
+#include "support/test_support.h"
+
+namespace {
+
+using testing_support::ScratchKey;
+
+bool KeyExists(HKEY root, const std::string& path) { return RegistryKey().Open(root, path.c_str()); }
+bool CreateKey(HKEY root, const std::string& path) { return RegistryKey().Create(root, path.c_str(), KEY_ALL_ACCESS); }
+
+// Each value read into a 16-byte array of which `size` bytes are offered,
+// and as a DWORD in front of a guard word; nothing outside may be written.
+// Values one below, exactly and one past the buffer or 4 bytes; Open opens
+// only what exists.
+TEST(RegistryKey, OpenAndQuery) {
+  // A REG_NONE row has no value; a null text: QueryString fails, leaving empty
+  // text; the DWORD output starts as 0xAAAAAAAA, which stays when QueryDword fails.
+  const struct { DWORD type; std::string stored; DWORD size; const char* text; DWORD dword; } cases[] = {{REG_SZ, std::string("ab", 3), 4, "ab", 0x6261}, {REG_SZ, std::string("abc", 4), 4, "abc", 0x636261},
+               {REG_SZ, std::string("abcd", 5), 4, nullptr, 0xAAAAAAAA}, {REG_SZ, "", 16, "", 0},
+               {REG_BINARY, "abc", 16, "ab", 0x636261},  // without a terminator the last character goes
+               {REG_NONE, "", 16, nullptr, 0xAAAAAAAA}, {REG_DWORD, "\x78\x56\x34\x12", 16, "xV4", 0x12345678}};
+  ScratchKey scratch;
+  RegistryKey key;
+  EXPECT_EQ(0, key.Open(scratch.Root(), (scratch.Path() + "\\absent").c_str()) + key.Open(scratch.Root(), "") +
+                   key.Open(scratch.Root(), nullptr) + KeyExists(scratch.Root(), scratch.Path() + "\\absent"));
+  ASSERT_EQ(1, key.Open(scratch.Root(), scratch.Path().c_str()));
+  for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
+    const auto& c = cases[i];
+    std::string name = "v" + std::to_string(i);
+    char buffer[16];
+    DWORD value[2] = {0xAAAAAAAA, 0xBBBBBBBB};
+    memset(buffer, 'X', sizeof(buffer));
+    ASSERT_TRUE(c.type == REG_NONE || !RegSetKeyValueA(scratch.Root(), scratch.Path().c_str(), name.c_str(), c.type,
+                                                       c.stored.data(), c.stored.size()));
+    EXPECT_EQ(c.text != nullptr, key.QueryString(name.c_str(), buffer, c.size)) << "case " << i;
+    EXPECT_EQ((c.text ? c.text : "") + std::string(16 - c.size, 'X'),
+              std::string(buffer, strnlen(buffer, c.size)) + std::string(buffer + c.size, 16 - c.size)) << "case " << i;
+    EXPECT_EQ(c.dword != 0xAAAAAAAA, key.QueryDword(name.c_str(), &value[0])) << "case " << i;
+    EXPECT_TRUE(value[0] == c.dword && value[1] == 0xBBBBBBBB) << "case " << i;
+  }
+  char untouched[8] = "XXXX";
+  EXPECT_EQ(0, key.QueryString("v1", untouched, 0) + key.QueryString("v1", nullptr, 16) + key.QueryDword("v1", 0));
+  EXPECT_STREQ("XXXX", untouched) << "a zero-size buffer must not be written";
+  ASSERT_EQ(1, key.Close() * key.Close());
+  EXPECT_EQ(0, key.QueryString("v1", untouched, sizeof(untouched)));
+  EXPECT_STREQ("", untouched) << "no stale text from a failed read";
+}
+
+// Null, empty and over-long paths fail without emptying the root; an absent
+// key is created on the way and deleted again; sub-keys named with 254 and
+// 255 characters (the longest name) are enumerated and removed.
+TEST(RemoveTree, BadOrAbsentPathsAndLongestNames) {
+  ScratchKey scratch;
+  RegistryKey root;
+  ASSERT_EQ(1, root.Create(scratch.Root(), scratch.Path().c_str(), KEY_ALL_ACCESS));
+  const std::string tooLong(300, 'k'), longest = "n\\" + std::string(255, 'l'), below = "b\\" + std::string(254, 'l');
+  ASSERT_TRUE(CreateKey(root.Handle(), "child") && CreateKey(root.Handle(), longest) && CreateKey(root.Handle(), below));
+  const char* const paths[] = {nullptr, "", tooLong.c_str(), "absent", "n", "b"};
+  for (size_t i = 0; i < 6; ++i) {
+    EXPECT_EQ(i >= 3, RemoveTree(root.Handle(), paths[i])) << "case " << i;
+    EXPECT_TRUE(KeyExists(root.Handle(), "child")) << "case " << i << ": the root was emptied";
+    EXPECT_FALSE(i > 1 && KeyExists(root.Handle(), paths[i])) << "case " << i;
+  }
+}
+
+// Printable ASCII but the backslash, blanks only inside, a few bytes above
+// 0x7F that have no case; 1 to 12 characters, now and then up to 255.
+std::string RandomKeyName(testing_support::CampaignRandom& random) {
+  std::string name(1 + random.Below(random.OneIn(30) ? 255 : 12), ' ');
+  for (char& c : name) c = random.OneIn(10) ? "\xA1\xA7\xB0\xBF\xD7"[random.Below(5)] : '!' + random.Below(94);
+  std::replace(name.begin(), name.end(), '\\', '/');
+  if (name.size() > 2 && random.OneIn(5)) name[1 + random.Below(name.size() - 2)] = ' ';
+  return name;
+}
+
+// Up to two values of random names, types (REG_NONE to REG_BINARY) and bytes.
+void AddRandomValues(HKEY key, testing_support::CampaignRandom& random) {
+  for (unsigned n = random.Below(3); n > 0; --n) {
+    std::string name = random.OneIn(4) ? "" : RandomKeyName(random), data(random.Below(20), ' ');
+    for (char& c : data) c = static_cast<char>(random.Next());
+    RegSetValueExA(key, name.c_str(), 0, random.Below(4), reinterpret_cast<const BYTE*>(data.data()), data.size());
+  }
+}
+
+// Key `name` below `parent` and a random tree of `depth` levels at most
+// below it, level by level (narrow registry paths end at 260 characters).
+void CreateRandomTree(HKEY parent, const std::string& name, unsigned depth, testing_support::CampaignRandom& random) {
+  RegistryKey key;
+  if (!key.Create(parent, name.c_str(), KEY_ALL_ACCESS)) return ADD_FAILURE() << "cannot create " << name;
+  if (random.OneIn(3)) AddRandomValues(key.Handle(), random);
+  for (unsigned n = depth ? random.Below(5) : 0; n > 0; --n) CreateRandomTree(key.Handle(), RandomKeyName(random), depth - 1, random);
+}
+
+// Every key and value below `key`, one line each, in the platform's order.
+void Snapshot(HKEY key, const std::string& prefix, std::vector<std::string>* lines) {
+  char name[16384];
+  BYTE data[4096];
+  for (DWORD i = 0, size = sizeof(name), bytes = sizeof(data), type = 0; !RegEnumValueA(key, i, name, &size, 0, &type, data, &bytes);
+       ++i, size = sizeof(name), bytes = sizeof(data))
+    lines->push_back(prefix + ":" + name + "=" + std::to_string(type) + ":" + std::string(reinterpret_cast<char*>(data), bytes));
+  for (DWORD i = 0, size = sizeof(name); !RegEnumKeyExA(key, i, name, &size, 0, 0, 0, 0); ++i, size = sizeof(name)) {
+    RegistryKey sub;
+    lines->push_back(prefix + "\\" + name);
+    if (sub.Open(key, name)) Snapshot(sub.Handle(), prefix + "\\" + name, lines);
+  }
+}
+
+// A case is a random tree removed between decoys that must stay as they
+// were: its parent with values of its own, a sibling whose name extends the
+// tree's, one whose name is the tree's cut short, and a key beside the parent.
+TEST(RemoveTree, RandomTreesBesideDecoys) {
+  ScratchKey scratch;
+  static RegistryKey top;
+  ASSERT_EQ(1, top.Create(scratch.Root(), scratch.Path().c_str(), KEY_ALL_ACCESS));
+  ASSERT_TRUE(CreateKey(top.Handle(), "beside"));
+  struct Tree {
+    std::string parent, name;
+    std::vector<std::string> before;  // the snapshot with the decoys, before the tree was made
+  };
+  auto make = [](testing_support::CampaignRandom& random) {
+    Tree tree = {RandomKeyName(random), RandomKeyName(random), {}};
+    RegistryKey parent;
+    parent.Create(top.Handle(), tree.parent.c_str(), KEY_ALL_ACCESS);
+    CreateKey(parent.Handle(), tree.name.substr(0, 240) + RandomKeyName(random).substr(0, 3) + "\\below");
+    if (tree.name.size() > 1) CreateKey(parent.Handle(), tree.name.substr(0, tree.name.size() - 1));
+    AddRandomValues(parent.Handle(), random);
+    Snapshot(top.Handle(), "", &tree.before);
+    CreateRandomTree(parent.Handle(), tree.name, random.Below(5), random);
+    return tree;
+  };
+  testing_support::RunCampaign(20240615, 836, make, [](const Tree& tree) {
+    SCOPED_TRACE(testing::Message() << "at \"" << tree.parent << "\\" << tree.name << "\"");
+    std::vector<std::string> after;
+    RegistryKey parent;
+    ASSERT_EQ(1, parent.Create(top.Handle(), tree.parent.c_str(), KEY_ALL_ACCESS));
+    ASSERT_EQ(1, RemoveTree(parent.Handle(), tree.name.c_str()));
+    EXPECT_FALSE(KeyExists(parent.Handle(), tree.name));
+    Snapshot(top.Handle(), "", &after);
+    ASSERT_TRUE(tree.before == after) << tree.before.size() << " lines before, " << after.size() << " after";
+    ASSERT_EQ(0, RegDeleteTreeA(top.Handle(), tree.parent.c_str()));
+  });
+  top.Close();
+}
+
+}  // namespace
