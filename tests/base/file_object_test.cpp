@@ -80,6 +80,22 @@ TEST_F(FileObjectTest, ReadLineGivesTheUnitByUnitLines) {
   EXPECT_EQ(0, file.Open(path.c_str(), 6, 0) + file.Open(nullptr, 0, 0) + file.ReadLine(line, 0)) << "bad mode, no path, no file";
 }
 
+// A capped read delivers a line of 5000 characters at a cap of 5000 or
+// 5001, and not at 4999, where it says the line was too long; both modes.
+TEST_F(FileObjectTest, ReadLineStopsAtItsCap) {
+  const std::string path = folder.File("capped.txt");
+  for (int wide = 0; wide < 2; ++wide) {
+    ASSERT_TRUE(WriteFileBytes(path, wide ? Utf16(std::wstring(5000, L'q') + L"\nx") : std::string(5000, 'q') + "\nx"));
+    for (unsigned cap : {4999u, 5000u, 5001u}) {
+      FileObject file;
+      TextString line;
+      ASSERT_EQ(1, file.Open(path.c_str(), FileObject::OpenRead, 0));
+      EXPECT_EQ(cap >= 5000, file.ReadLine(line, wide, cap)) << wide << " " << cap;
+      EXPECT_EQ(cap < 5000, file.LineTooLong()) << wide << " " << cap;
+    }
+  }
+}
+
 // A case is a file of twenty random chunks (line feeds, carriage returns,
 // zeros and any other byte; now and then thousands of bytes, across
 // refills), read in both modes by one object, which stays at the end.

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sddl.h>
+
 #include <algorithm>
 
 #include "support/campaign_random.h"
@@ -27,8 +29,10 @@ TEST(RegistryKey, OpenAndQuery) {
   // text; the DWORD output starts as 0xAAAAAAAA, which stays when QueryDword fails.
   const struct { DWORD type; std::string stored; DWORD size; const char* text; DWORD dword; } cases[] = {{REG_SZ, std::string("ab", 3), 4, "ab", 0x6261}, {REG_SZ, std::string("abc", 4), 4, "abc", 0x636261},
                {REG_SZ, std::string("abcd", 5), 4, nullptr, 0xAAAAAAAA}, {REG_SZ, "", 16, "", 0},
-               {REG_BINARY, "abc", 16, "ab", 0x636261},  // without a terminator the last character goes
-               {REG_NONE, "", 16, nullptr, 0xAAAAAAAA}, {REG_DWORD, "\x78\x56\x34\x12", 16, "xV4", 0x12345678}};
+               // Stored without a terminator: whole, to an exact fit with the terminator added.
+               {REG_BINARY, "abc", 16, "abc", 0x636261}, {REG_BINARY, "abc", 4, "abc", 0x636261},
+               {REG_BINARY, "abcd", 4, nullptr, 0x64636261},
+               {REG_NONE, "", 16, nullptr, 0xAAAAAAAA}, {REG_DWORD, "\x78\x56\x34\x12", 16, "xV4\x12", 0x12345678}};
   ScratchKey scratch;
   RegistryKey key;
   EXPECT_EQ(0, key.Open(scratch.Root(), (scratch.Path() + "\\absent").c_str()) + key.Open(scratch.Root(), "") +
@@ -71,6 +75,49 @@ TEST(RemoveTree, BadOrAbsentPathsAndLongestNames) {
     EXPECT_TRUE(KeyExists(root.Handle(), "child")) << "case " << i << ": the root was emptied";
     EXPECT_FALSE(i > 1 && KeyExists(root.Handle(), paths[i])) << "case " << i;
   }
+}
+
+std::string DaclText(const std::string& path) {
+  HKEY key;
+  char buffer[4096], *text = nullptr;
+  DWORD size = sizeof(buffer);
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, READ_CONTROL, &key)) return "";
+  LONG status = RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, buffer, &size);
+  RegCloseKey(key);
+  if (status || !ConvertSecurityDescriptorToStringSecurityDescriptorA(buffer, SDDL_REVISION_1,
+                                                                     DACL_SECURITY_INFORMATION, &text, nullptr))
+    return "";
+  std::string dacl = text;
+  LocalFree(text);
+  return dacl;
+}
+
+// A key owned by LocalSystem that denies everyone everything cannot be
+// opened up or deleted: the removal stops there ("a" goes first, "z" is
+// never reached), and the keys left get back the DACL they had. The keys
+// are volatile: the stuck one goes with the wineserver.
+TEST(RemoveTree, StoppedRemovalLeavesTheKeysTheirOwnDacl) {
+  const std::string top = "Software\\Bramcot Tests\\stuck-" + std::to_string(GetCurrentProcessId());
+  for (const char* sub : {"", "\\a", "\\m", "\\m\\stuck", "\\z"}) {
+    HKEY key;
+    ASSERT_EQ(0, RegCreateKeyExA(HKEY_CURRENT_USER, (top + sub).c_str(), 0, nullptr, REG_OPTION_VOLATILE,
+                                 KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    RegCloseKey(key);
+  }
+  const std::string before[] = {DaclText(top), DaclText(top + "\\m")};
+  PSECURITY_DESCRIPTOR locked = nullptr;
+  HKEY stuck;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("O:SYD:(D;;GA;;;WD)", SDDL_REVISION_1, &locked, 0));
+  ASSERT_EQ(0, RegOpenKeyExA(HKEY_CURRENT_USER, (top + "\\m\\stuck").c_str(), 0, WRITE_OWNER | WRITE_DAC, &stuck));
+  ASSERT_EQ(0, RegSetKeySecurity(stuck, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, locked));
+  RegCloseKey(stuck);
+  LocalFree(locked);
+  EXPECT_EQ(0, RemoveTree(HKEY_CURRENT_USER, top.c_str()));
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, top + "\\a"));
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, top + "\\m") && KeyExists(HKEY_CURRENT_USER, top + "\\z"));
+  EXPECT_NE(before[0], "");
+  EXPECT_EQ(before[0], DaclText(top));
+  EXPECT_EQ(before[1], DaclText(top + "\\m"));
 }
 
 // Printable ASCII but the backslash, blanks only inside, a few bytes above
