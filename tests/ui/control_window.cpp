@@ -45,3 +45,12 @@ std::vector<COLORREF> ClientPixels(HWND window, COLORREF marker) {
   DeleteDC(dc);
   return pixels;
 }
+
+HCURSOR CursorOnMove(HWND window, int x, int y) {
+  POINT point = {x, y};
+  ClientToScreen(window, &point);
+  SetCursorPos(point.x, point.y);
+  SetCursor(nullptr);
+  SendMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+  return GetCursor();
+}

@@ -19,6 +19,9 @@ HWND MakeStatic(const char* text, int width);
 // Dispatches the thread's messages for `ms`, or until `done` answers true.
 void PumpFor(DWORD ms, const std::function<bool()>& done = nullptr);
 
+// The cursor a control shows once the mouse moves to client point (x, y).
+HCURSOR CursorOnMove(HWND window, int x, int y);
+
 // The client area drawn through WM_PRINTCLIENT over `marker`, row by row
 // from the top.
 std::vector<COLORREF> ClientPixels(HWND window, COLORREF marker);

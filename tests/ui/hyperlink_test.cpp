@@ -98,12 +98,7 @@ TEST(HyperlinkTest, MissingCursorFallsBackToTheHand) {
   Hyperlink link;
   HWND item = MakeStatic("", 200);
   link.Setup(item, "Web site", "", 105, 0);
-  POINT point = {link.TextExtent().cx / 2, 12};
-  ClientToScreen(item, &point);
-  SetCursorPos(point.x, point.y);
-  SetCursor(nullptr);
-  SendMessageA(item, WM_MOUSEMOVE, 0, 0);
-  EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_HAND));
+  EXPECT_EQ(CursorOnMove(item, link.TextExtent().cx / 2, 12), LoadCursorA(nullptr, IDC_HAND));
   DestroyWindow(item);
 }
 

@@ -65,11 +65,6 @@ TEST(StyledLabelTest, MissingCursorFallsBackToTheHand) {
   settings.options = StyledLabel::kInteractive | StyledLabel::kWholeClient;
   settings.cursorId = 105;
   label.Setup(item, settings);
-  POINT point = {20, 12};
-  ClientToScreen(item, &point);
-  SetCursorPos(point.x, point.y);
-  SetCursor(nullptr);
-  SendMessageA(item, WM_MOUSEMOVE, 0, 0);
-  EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_HAND));
+  EXPECT_EQ(CursorOnMove(item, 20, 12), LoadCursorA(nullptr, IDC_HAND));
   DestroyWindow(item);
 }
