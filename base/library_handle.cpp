@@ -1,8 +1,21 @@
 #include "base/library_handle.h"
 
+#include <string.h>
+
 int LibraryHandle::Load(const char* name) {
   Unload();
-  module = LoadLibraryA(name);
+  if (!name) return 0;
+  if (strpbrk(name, "\\/:") || GetModuleHandleA(name)) {
+    module = LoadLibraryA(name);
+    return module != nullptr;
+  }
+  char path[MAX_PATH];
+  const size_t length = GetSystemDirectoryA(path, MAX_PATH);
+  const size_t nameLength = strlen(name);
+  if (length == 0 || length + 1 + nameLength >= MAX_PATH) return 0;
+  path[length] = '\\';
+  memcpy(path + length + 1, name, nameLength + 1);
+  module = LoadLibraryA(path);
   return module != nullptr;
 }
 

@@ -16,8 +16,12 @@ class LibraryHandle {
   LibraryHandle(const LibraryHandle&) = delete;
   LibraryHandle& operator=(const LibraryHandle&) = delete;
 
-  // Releases what the handle holds, then loads `name` unchanged (no path is
-  // added). 1 when the library loaded; 0 leaves the handle empty.
+  // Releases what the handle holds, then loads `name`: a name with a path as
+  // it stands; a bare name already in the process (imported, or resolved
+  // through the side-by-side manifest as comctl32.dll is) as that module;
+  // any other bare name from the system folder only, never through the
+  // search order, which starts at the program's own folder. 1 when the
+  // library loaded; 0 leaves the handle empty.
   int Load(const char* name);
   // 0 on an empty handle (nothing called); otherwise FreeLibrary, empty, 1.
   int Unload();

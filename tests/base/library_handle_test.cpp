@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include "support/test_support.h"
+
 namespace {
 
 // A library nothing else loads, so its reference count shows in GetModuleHandleA.
-const char kProbe[] = "probe_lib.dll";
+const std::string kProbePath = testing_support::BuildPath("testbin\\probe_lib.dll");
+const char* const kProbe = kProbePath.c_str();
 typedef int WINAPI ProbeAddFn(int, int);
 typedef int WINAPI ProbeValueFn();
 
@@ -15,6 +18,7 @@ typedef int WINAPI ProbeValueFn();
 TEST(LibraryHandle, LoadsReleasesAndBinds) {
   LibraryHandle libraries[2];
   EXPECT_EQ(0, libraries[0].Unload()) << "nothing loaded";
+  EXPECT_EQ(0, libraries[0].Load("probe_lib.dll")) << "a bare name beside the program is no system library";
   ASSERT_EQ(1, libraries[0].Load(kProbe));
   ASSERT_EQ(1, libraries[0].Load(kProbe)) << "a reload releases the first reference";
   ASSERT_EQ(1, libraries[0].Unload());

@@ -83,7 +83,8 @@ TEST(OwnHandles, NoneLeftOpenByRepeatedUse) {
   static testing_support::ScratchFolder folder;
   static testing_support::ScratchKey key;
   static HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  static const std::string file = folder.File("a.txt"), sub = key.Path() + "\\s";
+  static const std::string file = folder.File("a.txt"), sub = key.Path() + "\\s",
+                           probe = testing_support::BuildPath("testbin\\probe_lib.dll");
   testing_support::WriteFileBytes(file, "a\nb\n");
   void (*const uses[])() = {
       [] { FileObject f; TextString line; f.Open(file.c_str(), 0, 0), f.ReadLine(line, 0), f.Open(file.c_str(), 5, 0); },
@@ -96,7 +97,7 @@ TEST(OwnHandles, NoneLeftOpenByRepeatedUse) {
       [] { WorkerThread w; w.Start(ReturnArgSum, 1, 2), w.Stop(); },  // Stop racing the routine's end
       [] { WaitableHandle e; e.CreateNamedEvent(1, 0, 0, 0), e.CreateNamedEvent(0, 1, "BramcotLeak", 1), e.Attach(CreateEventA(0, 1, 0, 0), 1); },
       [] { LockedList<ListedItem> list; list.Close(), list.Open(), list.Open(); },
-      [] { LibraryHandle l; l.Load("probe_lib.dll"), l.Load("no-such.dll"), l.Load("probe_lib.dll"); },
+      [] { LibraryHandle l; l.Load(probe.c_str()), l.Load("no-such.dll"), l.Load(probe.c_str()); },
       [] { RegistryKey k; k.Open(key.Root(), key.Path().c_str()), k.Close(), k.Create(key.Root(), sub.c_str(), KEY_READ); },
       [] { RemoveTree(key.Root(), sub.c_str()); SecurityBuilder().GrantOpenAccess(key.Root(), key.Path().c_str()); },
   };

@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include <algorithm>
 #include <sstream>
 
 namespace testing_support {
@@ -25,8 +26,27 @@ std::string EnvironmentBlock(const FakeFolder::Environment& added) {
 
 }  // namespace
 
+static std::string SystemFile(const std::string& name) {
+  char folder[MAX_PATH];
+  GetSystemDirectoryA(folder, MAX_PATH);
+  return std::string(folder) + "\\" + name;
+}
+
+FakeFolder::~FakeFolder() {
+  for (const std::string& name : replaced) CopyFileA(File(name + ".system").c_str(), SystemFile(name).c_str(), FALSE);
+}
+
 bool FakeFolder::AddFake(const std::string& fake, const std::string& as) {
-  fakes.push_back(as.substr(0, as.rfind('.')));
+  if (std::find(replaced.begin(), replaced.end(), as) == replaced.end()) {
+    if (!CopyFileA(SystemFile(as).c_str(), File(as + ".system").c_str(), FALSE)) return false;
+    replaced.push_back(as);
+    native.push_back(as);
+  }
+  return CopyFileA(BuildPath("testbin\\fakes\\" + fake).c_str(), SystemFile(as).c_str(), FALSE) != 0;
+}
+
+bool FakeFolder::PlantBeside(const std::string& fake, const std::string& as) {
+  native.push_back(as);
   return CopyFileA(BuildPath("testbin\\fakes\\" + fake).c_str(), File(as).c_str(), FALSE) != 0;
 }
 
@@ -40,9 +60,9 @@ bool FakeFolder::Run(const std::string& program, const std::string& arguments,
   all.emplace_back("FAKE_LOG", LogPath());
   std::string block = EnvironmentBlock(all);
   const std::string settings = "Software\\Wine\\AppDefaults\\" + program;
-  const std::string overrides = settings + "\\DllOverrides";
-  for (const std::string& fake : fakes)
-    RegSetKeyValueA(HKEY_CURRENT_USER, overrides.c_str(), fake.c_str(), REG_SZ, "native", 7);
+  for (const std::string& name : native)
+    RegSetKeyValueA(HKEY_CURRENT_USER, (settings + "\\DllOverrides").c_str(), name.substr(0, name.rfind('.')).c_str(),
+                    REG_SZ, "native", 7);
   bool ended = RunProgram("\"" + File(program) + "\" " + arguments, timeoutMs, exitCode, &block[0], Path().c_str());
   RegDeleteTreeA(HKEY_CURRENT_USER, settings.c_str());
   return ended;

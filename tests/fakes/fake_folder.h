@@ -1,6 +1,8 @@
-// A scratch folder holding a program and the fake libraries it should load in
-// place of the platform's, and a run of that program with the fakes' settings
-// in its environment.
+// A scratch folder holding a program, the fake libraries it should load in
+// place of the platform's (put into the system folder, where the program
+// looks for them, for the life of the object), and a run of that program with
+// the fakes' settings in its environment. Only tests run in the harness's
+// prefix for fakes may add fakes.
 #ifndef TESTS_FAKES_FAKE_FOLDER_H_
 #define TESTS_FAKES_FAKE_FOLDER_H_
 
@@ -21,26 +23,29 @@ class FakeFolder {
  public:
   typedef std::vector<std::pair<std::string, std::string>> Environment;
 
+  FakeFolder() = default;
+  // Puts the system's own libraries back.
+  ~FakeFolder();
   // Not copyable: the scratch folder is not.
   const std::string& Path() const { return folder.Path(); }
   std::string File(const std::string& name) const { return folder.File(name); }
 
   // Copies testbin\fakes\<fake> (e.g. "setupapi.dll", "fake_empty.dll") into the
-  // folder under the name `as`.
+  // system folder under the name `as`, keeping the system's own in the folder.
   bool AddFake(const std::string& fake, const std::string& as);
+  // Copies testbin\fakes\<fake> beside the program under the name `as`: a
+  // library the program must never load in place of the system's own.
+  bool PlantBeside(const std::string& fake, const std::string& as);
   // Copies testbin\<program> into the folder.
   bool AddProgram(const std::string& program);
 
   // Runs `program` (a file of the folder) with `arguments`, the caller's
   // environment plus FAKE_LOG=<folder>\fake.log and `environment`. True when
-  // it ended within `timeoutMs`; its exit code goes to `exitCode`.
-  // Wine prefers its own builtin libraries even to one in the program's
-  // folder (and names the builtin by that folder's path), and a child does not
-  // take WINEDLLOVERRIDES from the environment it is given. So for the run,
-  // Wine's per-program settings (HKCU\Software\Wine\AppDefaults\<program>)
-  // load every added fake native only; a fake that fails to load then fails
-  // the load. Tests running the same program name at once would share these
-  // settings: give each copy a name of its own.
+  // it ended within `timeoutMs`; its exit code goes to `exitCode`. Wine
+  // prefers its builtin libraries to the files of the system folder: for the
+  // run, its per-program settings (HKCU\Software\Wine\AppDefaults\<program>)
+  // load the added and planted libraries native only, wherever found. Tests running the same program name at
+  // once would share these settings: give each copy a name of its own.
   bool Run(const std::string& program, const std::string& arguments,
            const Environment& environment, DWORD timeoutMs, DWORD* exitCode);
 
@@ -50,7 +55,8 @@ class FakeFolder {
 
  private:
   ScratchFolder folder;
-  std::vector<std::string> fakes;  // library names without ".dll"
+  std::vector<std::string> replaced;  // system libraries' names, their originals in the folder
+  std::vector<std::string> native;    // the names loaded native only
 };
 
 }  // namespace testing_support

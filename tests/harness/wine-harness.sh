@@ -13,11 +13,20 @@
 # HARNESS_DIR (default: the folder "harness" beside this build's CTestTestfile)
 # holds the prefix, the drive folders, the state of a running harness and the
 # files tests keep. HARNESS_USER names the unprivileged account (default bramtest).
+#
+# Tests that put fake libraries into the system folder run in a second prefix
+# (HARNESS_PREFIX=fakes), a copy of the first with a wineserver of its own,
+# made by "start" when HARNESS_WITH_FAKES=1; its replaceable libraries are
+# put back at every start.
 set -u
 
 HARNESS_USER=${HARNESS_USER:-bramtest}
 HARNESS_DIR=${HARNESS_DIR:?HARNESS_DIR must name the harness folder}
-PREFIX=$HARNESS_DIR/prefix
+MAIN_PREFIX=$HARNESS_DIR/prefix
+FAKES_PREFIX=$HARNESS_DIR/prefix-fakes
+PREFIX=$MAIN_PREFIX
+[ "${HARNESS_PREFIX:-}" = fakes ] && PREFIX=$FAKES_PREFIX
+FAKEABLE="newdev setupapi cfgmgr32 vdmdbg dbghelp"
 STATE=$HARNESS_DIR/state
 STAMP_TEXT="win32 prefix v4"
 
@@ -144,16 +153,37 @@ make_prefix() {
     echo "$STAMP_TEXT" | as_user tee "$PREFIX/harness-stamp" >/dev/null
 }
 
+make_fakes_prefix() {
+    if ! as_user cmp -s "$MAIN_PREFIX/harness-stamp" "$FAKES_PREFIX/harness-stamp"; then
+        as_user rm -rf "$FAKES_PREFIX"
+        as_user cp -a "$MAIN_PREFIX" "$FAKES_PREFIX" || die "cannot copy the prefix"
+    fi
+    local dll system=drive_c/windows/system32
+    for dll in $FAKEABLE; do
+        as_user cp "$MAIN_PREFIX/$system/$dll.dll" "$FAKES_PREFIX/$system/$dll.dll" || die "cannot restore $dll.dll"
+    done
+}
+
+# Starts the wineserver of the prefix PREFIX, and Wine's services once, so
+# the first test does not pay for them.
+start_server() {
+    with_wine_env wineserver -p >/dev/null 2>&1 </dev/null || die "cannot start the wineserver"
+    with_wine_env wine cmd /c exit >/dev/null 2>&1 </dev/null
+}
+
 cmd_start() {
     ensure_user
     ensure_dir
     [ -f "$STATE" ] && cmd_stop
     start_display
     export DISPLAY
+    PREFIX=$MAIN_PREFIX
     make_prefix
-    with_wine_env wineserver -p >/dev/null 2>&1 </dev/null || die "cannot start the wineserver"
-    # Starts Wine's services once, so the first test does not pay for it.
-    with_wine_env wine cmd /c exit >/dev/null 2>&1 </dev/null
+    start_server
+    if [ "${HARNESS_WITH_FAKES:-}" = 1 ]; then
+        make_fakes_prefix
+        PREFIX=$FAKES_PREFIX start_server
+    fi
     echo "DISPLAY=$DISPLAY" | as_user tee "$STATE" >/dev/null
     echo "wine-harness: prefix $PREFIX, display $DISPLAY, user $(is_root && echo "$HARNESS_USER" || id -un)"
 }
@@ -164,8 +194,12 @@ cmd_stop() {
         . "$STATE"
         export DISPLAY
     fi
-    with_wine_env wineserver -k >/dev/null 2>&1
-    with_wine_env wineserver -w >/dev/null 2>&1
+    local prefix
+    for prefix in "$MAIN_PREFIX" "$FAKES_PREFIX"; do
+        [ -d "$prefix" ] || continue
+        PREFIX=$prefix with_wine_env wineserver -k >/dev/null 2>&1
+        PREFIX=$prefix with_wine_env wineserver -w >/dev/null 2>&1
+    done
     if [ -f "$HARNESS_DIR/xvfb.pid" ]; then
         kill "$(cat "$HARNESS_DIR/xvfb.pid")" 2>/dev/null
         rm -f "$HARNESS_DIR/xvfb.pid"
@@ -197,7 +231,7 @@ cmd_shell() {
 case "${1:-}" in
     start) cmd_start ;;
     stop) cmd_stop ;;
-    reset) cmd_stop; as_user rm -rf "$PREFIX" "$HARNESS_DIR/drives" ;;
+    reset) cmd_stop; as_user rm -rf "$MAIN_PREFIX" "$FAKES_PREFIX" "$HARNESS_DIR/drives" ;;
     run) shift; cmd_run "$@" ;;
     shell) shift; cmd_shell "$@" ;;
     ensure-user) ensure_user ;;

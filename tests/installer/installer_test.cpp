@@ -29,12 +29,14 @@ std::string UpdateLine(HWND owner, const char* id, const std::string& inf) {
 }
 std::string CopyLine(const std::string& inf, const char* from) { return "SetupCopyOEMInf " + inf + " " + from + " 1 0 0 0 0 0"; }
 
-// `program` from the build tree as `as`, the package and the fakes in one
-// folder; a scratch folder as the temporary one.
+// `program` from the build tree as `as` and the package in one folder, the
+// fakes in the system folder (or, `planted`, a fake newdev.dll beside the
+// program only); a scratch folder as the temporary one.
 struct Medium {
-  Medium(const std::string& program, const std::string& as) {
+  Medium(const std::string& program, const std::string& as, bool planted = false) {
     ok = CopyFileA(BuildPath(program).c_str(), folder.File(as).c_str(), FALSE);
-    for (const char* name : {"newdev.dll", "setupapi.dll", "cfgmgr32.dll"}) ok = ok && folder.AddFake("setupapi.dll", name);
+    for (const char* name : {"newdev.dll", "setupapi.dll", "cfgmgr32.dll"})
+      ok = ok && (planted ? name[0] != 'n' || folder.PlantBeside("setupapi.dll", name) : folder.AddFake("setupapi.dll", name));
     for (const char* const* name = kStagedFiles; *name; ++name)
       ok = ok && CopyFileA(BuildPath(std::string("bin\\") + *name).c_str(), folder.File(*name).c_str(), FALSE);
   }
@@ -61,7 +63,8 @@ HWND FindDialog(const std::string& title) {
 // holding its first call until `block` is set; both stale device keys (with a
 // sub-key) exist while the object lives.
 struct InstallerRun : Medium {
-  InstallerRun(const char* newdev, const char* setupapi) : Medium("bin\\Bramcot.exe", "Bramcot.exe") {
+  InstallerRun(const char* newdev, const char* setupapi, bool planted = false)
+      : Medium("bin\\Bramcot.exe", "Bramcot.exe", planted) {
     const std::string name = "bramtest_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(GetTickCount());
     block = CreateEventA(nullptr, TRUE, FALSE, name.c_str());
     FakeFolder::Environment environment = Environment(newdev, setupapi);
@@ -104,16 +107,19 @@ struct InstallerRun : Medium {
 TEST(Installer, Outcomes) {
   const struct {
     const char *newdev, *setupapi, *missing, *text;
-    bool keysRemoved;
+    bool keysRemoved, planted = false;
   } cases[] = {
       {kFirstHardwareId, "1", nullptr, kInstalledText, false},  // over read-only staged copies
       {kSecondHardwareId, "0", nullptr, kInstalledText, false}, {"0", "1", nullptr, kPreInstalledText, true},
       {"0", "0", nullptr, kFailedText, true},                   {"1", "1", "RTL2831UUSB.sys", kFailedText, false},
+      // A newdev.dll beside the program is never loaded, even with Wine told
+      // to prefer a native one: the system's own finds no such device.
+      {"1", "1", nullptr, kPreInstalledText, true, true},
   };
   for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
     const auto& c = cases[i];
     SCOPED_TRACE(testing::Message() << "case " << i);
-    InstallerRun run(c.newdev, c.setupapi);
+    InstallerRun run(c.newdev, c.setupapi, c.planted);
     ASSERT_TRUE(run.ok && run.dialog) << "no installer window";
     if (c.missing) DeleteFileA(run.folder.File(c.missing).c_str());
     // Copies staged from a CD are read-only.
@@ -133,7 +139,7 @@ TEST(Installer, Outcomes) {
     const std::string inf = run.Staged(kPackageInf);
     const std::vector<std::string> calls = {UpdateLine(run.dialog, kFirstHardwareId, inf),
                                             UpdateLine(run.dialog, kSecondHardwareId, inf), CopyLine(inf, "(null)")};
-    EXPECT_EQ(c.missing ? std::vector<std::string>() : calls, run.folder.LogLines());
+    EXPECT_EQ(c.missing || c.planted ? std::vector<std::string>() : calls, run.folder.LogLines());
     for (int f = 0; f < 4; ++f)  // the copies stop at the first that fails
       EXPECT_EQ(!c.missing || f < 2, GetFileAttributesA(run.Staged(kStagedFiles[f]).c_str()) != INVALID_FILE_ATTRIBUTES) << f;
     for (const char* key : {kFirstDeviceKey, kSecondDeviceKey})
