@@ -6,6 +6,7 @@
 #include "base/security_builder.h"
 
 WaitableHandle::MsgWaitFunction* WaitableHandle::msgWait = ::MsgWaitForMultipleObjects;
+WaitableHandle::TickFunction* WaitableHandle::tickCount = ::GetTickCount;
 
 WaitableHandle::WaitableHandle() : owns(0), osKind(ClassifyOs()), handle(nullptr) {}
 
@@ -58,7 +59,7 @@ int WaitableHandle::Wait(DWORD timeoutMs, int* timedOut) {
 }
 
 int WaitableHandle::PumpWait(DWORD timeoutMs, HANDLE* second) {
-  const DWORD deadline = GetTickCount() + timeoutMs;
+  const DWORD start = tickCount();
   // QS_RAWINPUT (0x400) is unknown before Windows XP, where it fails the
   // wait at once; without it the wait works everywhere.
   DWORD wakeMask = QS_ALLINPUT | QS_ALLPOSTMESSAGE;
@@ -70,9 +71,10 @@ int WaitableHandle::PumpWait(DWORD timeoutMs, HANDLE* second) {
 
     DWORD remaining = INFINITE;
     if (timeoutMs != INFINITE) {
-      DWORD now = GetTickCount();
-      if (now > deadline) return 0;
-      remaining = deadline - now;
+      // Unsigned difference: right across a wrap of the tick count.
+      const DWORD elapsed = tickCount() - start;
+      if (elapsed > timeoutMs) return 0;
+      remaining = timeoutMs - elapsed;
     }
 
     MSG message;

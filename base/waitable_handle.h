@@ -29,6 +29,8 @@ class WaitableHandle {
   // Waits for this handle, or for *second when that is non-null (re-read on
   // every pass), while dispatching the thread's messages. A WM_QUIT ends the
   // wait with 0 and is put back in the queue. 1 when a handle was signalled.
+  // The time-out is measured as ticks elapsed since the start, so a wrap of
+  // the tick count neither shortens nor prolongs it.
   int PumpWait(DWORD timeoutMs, HANDLE* second = nullptr);
 
   HANDLE Handle() const { return handle; }
@@ -36,6 +38,9 @@ class WaitableHandle {
   // Test seam for MsgWaitForMultipleObjects.
   typedef DWORD WINAPI MsgWaitFunction(DWORD, const HANDLE*, BOOL, DWORD, DWORD);
   static MsgWaitFunction* msgWait;
+  // Test seam for GetTickCount.
+  typedef DWORD WINAPI TickFunction();
+  static TickFunction* tickCount;
 
  private:
   int owns;

@@ -6,6 +6,7 @@ namespace {
 
 const LONG kRunning = 1;
 const LONG kStarted = 2;
+const LONG kEnding = 4;
 
 // Atomically takes the thread handle, leaving null: only one side gets it.
 HANDLE TakeHandle(HANDLE volatile* slot) {
@@ -47,6 +48,7 @@ int WorkerThread::Start(Routine* startRoutine, INT_PTR arg1, INT_PTR arg2) {
 }
 
 void WorkerThread::Stop() {
+  if (flags & kEnding) done.Wait(kEndingGrace);
   OwnedHandle thread(TakeHandle(&threadHandle));
   if (thread.Valid()) {
     InterlockedExchange(&flags, 0);
@@ -64,6 +66,17 @@ void WorkerThread::Stop() {
     done.Wait(5000);
   }
   done.Release();
+}
+
+void WorkerThread::MarkEnding() {
+  // Only while running: a bit set after Stop or the routine's end cleared
+  // the flags would refuse every later Start.
+  LONG seen = flags;
+  while (seen & kRunning) {
+    const LONG before = InterlockedCompareExchange(&flags, seen | kEnding, seen);
+    if (before == seen) return;
+    seen = before;
+  }
 }
 
 int WorkerThread::WaitDone(DWORD timeoutMs) {

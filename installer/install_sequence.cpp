@@ -94,44 +94,54 @@ const char* ResultText(int succeeded, int deviceUpdated) {
   return deviceUpdated ? kInstalledText : kPreInstalledText;
 }
 
-int InstallSequence(INT_PTR ownerArgument, INT_PTR) {
-  InstallOwner* owner = reinterpret_cast<InstallOwner*>(ownerArgument);
-  if (!owner) return 0;
+namespace {
+
+// Steps 1 and 2; every string and the bound libraries are released before
+// it returns, so nothing is left to free once the window is told to close.
+void StageAndInstall(InstallOwner& owner, int* succeeded, int* deviceUpdated) {
   DeviceSetup setup;
   TextString program;
   TextString staging;
   TextString source;
   TextString destination;
-  int deviceUpdated = 0;
-  int succeeded = 0;
 
   ComposeStagingFolder(staging);
   FileObject::CreateFolderPath(staging.Buffer(), 0);
-  ComposeProgramFolder(*owner, program);
+  ComposeProgramFolder(owner, program);
 
-  if (StageFiles(program, staging, source, destination)) {
-    setup.Bind();
-    destination.Format(kPathFormat, staging.Buffer(), kPackageInf);
-    const HWND window = owner->OwnerWindow();
-    if (setup.UpdateDriver(kFirstHardwareId, destination.Buffer(), INSTALLFLAG_FORCE, window)) {
-      deviceUpdated = 1;
-      succeeded = 1;
-    }
-    if (setup.UpdateDriver(kSecondHardwareId, destination.Buffer(), INSTALLFLAG_FORCE, window)) {
-      deviceUpdated = 1;
-      succeeded = 1;
-    }
-    if (setup.PreInstallPackage(destination.Buffer(), nullptr)) succeeded = 1;
-    if (!deviceUpdated) {
-      RemoveTree(HKEY_LOCAL_MACHINE, kFirstDeviceKey);
-      RemoveTree(HKEY_LOCAL_MACHINE, kSecondDeviceKey);
-    }
-    setup.Unbind();
+  if (!StageFiles(program, staging, source, destination)) return;
+  setup.Bind();
+  destination.Format(kPathFormat, staging.Buffer(), kPackageInf);
+  const HWND window = owner.OwnerWindow();
+  if (setup.UpdateDriver(kFirstHardwareId, destination.Buffer(), INSTALLFLAG_FORCE, window)) {
+    *deviceUpdated = 1;
+    *succeeded = 1;
   }
+  if (setup.UpdateDriver(kSecondHardwareId, destination.Buffer(), INSTALLFLAG_FORCE, window)) {
+    *deviceUpdated = 1;
+    *succeeded = 1;
+  }
+  if (setup.PreInstallPackage(destination.Buffer(), nullptr)) *succeeded = 1;
+  if (!*deviceUpdated) {
+    RemoveTree(HKEY_LOCAL_MACHINE, kFirstDeviceKey);
+    RemoveTree(HKEY_LOCAL_MACHINE, kSecondDeviceKey);
+  }
+  setup.Unbind();
+}
+
+}  // namespace
+
+int InstallSequence(INT_PTR ownerArgument, INT_PTR) {
+  InstallOwner* owner = reinterpret_cast<InstallOwner*>(ownerArgument);
+  if (!owner) return 0;
+  int deviceUpdated = 0;
+  int succeeded = 0;
+  StageAndInstall(*owner, &succeeded, &deviceUpdated);
 
   owner->ShowItem(IDC_PROGRESS, 0);
   owner->SetMarquee(0);
   owner->ShowMessage(kMessageStyle, kMessageCaption, ResultText(succeeded, deviceUpdated));
+  // The last act: the program may end as soon as the window has closed.
   owner->Close();
   return 0;
 }

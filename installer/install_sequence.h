@@ -35,8 +35,9 @@ const char* ResultText(int succeeded, int deviceUpdated);
 //     updates the driver of present devices for both hardware IDs (the second
 //     whatever the first gave), pre-installs the staged INF, removes both
 //     stale device keys when no device was updated, and unbinds;
-//  3. hides the progress item (IDC_PROGRESS), stops the busy indicator,
-//     shows the one result message and closes the window.
+//  3. with its strings freed and the libraries unbound, hides the progress
+//     item (IDC_PROGRESS), stops the busy indicator, shows the one result
+//     message and, as its last act, closes the window.
 // A temporary path that does not fit leaves the staging folder relative to
 // the current folder; a program folder that cannot be had (the owner fails,
 // or its path does not fit) is empty, so the copies take bare file names.

@@ -45,6 +45,7 @@ int InstallerDialog::OnInitDialog() {
 }
 
 int InstallerDialog::CanEnd(int) {
+  if (worker.Running() && !worker.Ending()) return 0;
   separator.Release();
   return 1;
 }
@@ -90,4 +91,9 @@ int InstallerDialog::SequenceOwner::ShowMessage(UINT style, const char* caption,
   return dialog.ShowMessage(style, caption, "%s", text);
 }
 
-void InstallerDialog::SequenceOwner::Close() { dialog.Close(); }
+void InstallerDialog::SequenceOwner::Close() {
+  // The sequence's last call: lets the window end, and lets the worker's
+  // stop wait for it rather than terminate it.
+  dialog.worker.MarkEnding();
+  dialog.Close();
+}

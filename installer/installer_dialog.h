@@ -28,15 +28,17 @@ class InstallerDialog : public DialogWindow {
   static const int kMarqueeInterval = 60;
 
   InstallerDialog() : sequenceOwner(*this) {}
-  // Stops a worker that still runs (ending the install sequence wherever it
-  // is) before anything else it may use is destroyed.
+  // Stops a worker that still runs before anything else it may use is
+  // destroyed; a sequence that has closed the window is given time to return.
   ~InstallerDialog() override;
 
  protected:
   // Icons, the versioned title, button captions, the custom controls; the
   // progress bar starts hidden. Returns 1 (default focus).
   int OnInitDialog() override;
-  // Releases the separator; always 1.
+  // 0 while the install sequence runs, until it closes the window itself:
+  // ending then would terminate it inside the platform's device installer.
+  // Otherwise releases the separator and answers 1.
   int CanEnd(int result) override;
   // IDC_EXIT ends with 0; IDC_INSTALL shows the busy indicator, disables both
   // buttons and starts the install sequence; others as the base.

@@ -20,6 +20,10 @@ int WaitOnEvent(INT_PTR event, INT_PTR) { return WaitForSingleObject(reinterpret
 int SendTextLength(INT_PTR window, INT_PTR) { return SendMessageA(reinterpret_cast<HWND>(window), WM_GETTEXTLENGTH, 0, 0); }
 // Ends on its own after 10 s, so a WaitDone deaf to WM_QUIT fails instead of hanging.
 int PostQuitThenWait(INT_PTR thread, INT_PTR) { return Sleep(50), PostThreadMessageA(thread, WM_QUIT, 5, 0), Sleep(10000), 1; }
+// Tells its owner it is done, then still cleans up; counts the cleanups completed.
+LONG cleanups = 0;
+HANDLE closed = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+int CloseThenClean(INT_PTR worker, INT_PTR) { return reinterpret_cast<WorkerThread*>(worker)->MarkEnding(), SetEvent(closed), Sleep(2), InterlockedIncrement(&cleanups), 0; }
 
 // A second start while the routine runs fails; a forced stop ends it with
 // exit value 0 and a new start works; WaitDone dispatches messages while it
@@ -43,6 +47,30 @@ TEST(WorkerThread, StartStopAndWaitDone) {
   worker.Stop();
   DestroyWindow(window);
   CloseHandle(release);
+}
+
+// Each wait takes 300 fake ticks and ends on a message, until the record of
+// the time-outs passes 40 characters.
+DWORD fakeTicks = 0;
+std::string waitedFor;
+DWORD WINAPI FakeTicks() { return fakeTicks; }
+DWORD WINAPI MessageAfter300(DWORD count, const HANDLE*, BOOL, DWORD timeout, DWORD) {
+  waitedFor += std::to_string(timeout) + " ", fakeTicks += 300;
+  return waitedFor.size() > 40 ? WAIT_TIMEOUT : WAIT_OBJECT_0 + count;
+}
+
+// A time-out of 1000 ticks started well before, just before and across the
+// tick count's wrap: each waits out the rest of the same 1000.
+TEST(WaitableHandle, TimeOutAcrossTheTickWrap) {
+  const DWORD starts[] = {5000, 0xFFFFFF00, 0xFFFFFC00};
+  WaitableHandle event;
+  ASSERT_EQ(1, event.CreateNamedEvent(1, 0, nullptr, 0));
+  WaitableHandle::msgWait = MessageAfter300, WaitableHandle::tickCount = FakeTicks;
+  for (size_t i = 0; i < 3; ++i) {
+    fakeTicks = starts[i], waitedFor.clear();
+    EXPECT_EQ("0 1000 700 400 100 ", std::to_string(event.PumpWait(1000)) + " " + waitedFor) << "case " << i;
+  }
+  WaitableHandle::msgWait = ::MsgWaitForMultipleObjects, WaitableHandle::tickCount = ::GetTickCount;
 }
 
 int failedWaits = 0;
@@ -95,6 +123,7 @@ TEST(OwnHandles, NoneLeftOpenByRepeatedUse) {
       [] { WorkerThread w; w.Start(ReturnArgSum, 1, 2), w.WaitDone(5000), w.Stop(); },
       [] { WorkerThread w; w.Start(WaitOnEvent, reinterpret_cast<INT_PTR>(release), 0), w.Stop(); },
       [] { WorkerThread w; w.Start(ReturnArgSum, 1, 2), w.Stop(); },  // Stop racing the routine's end
+      [] { WorkerThread w; w.Start(CloseThenClean, reinterpret_cast<INT_PTR>(&w), 0), WaitForSingleObject(closed, 5000), w.Stop(); },  // Stop waits for the cleanup
       [] { WaitableHandle e; e.CreateNamedEvent(1, 0, 0, 0), e.CreateNamedEvent(0, 1, "BramcotLeak", 1), e.Attach(CreateEventA(0, 1, 0, 0), 1); },
       [] { LockedList<ListedItem> list; list.Close(), list.Open(), list.Open(); },
       [] { LibraryHandle l; l.Load(probe.c_str()), l.Load("no-such.dll"), l.Load(probe.c_str()); },
@@ -105,9 +134,10 @@ TEST(OwnHandles, NoneLeftOpenByRepeatedUse) {
   for (size_t i = 0; i < sizeof(uses) / sizeof(uses[0]); ++i) {
     uses[i]();
     DWORD before = OwnHandleCount(), after = 0;
-    for (int round = 0; round < (i == 7 ? 500 : 20); ++round) uses[i]();
+    for (int round = 0; round < (i == 7 ? 500 : i == 8 ? 1000 : 20); ++round) uses[i]();
     for (int wait = 0; wait < 100 && (after = OwnHandleCount()) > before; ++wait) Sleep(10);
     EXPECT_LE(after, before) << "case " << i;
+    if (i == 8) { EXPECT_EQ(1001, cleanups) << "a stop after the routine's close cut its cleanup short"; }
   }
 }
 
