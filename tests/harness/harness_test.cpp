@@ -51,7 +51,9 @@ TEST(Harness, VersionEmulationPerProgram) {
     DWORD expected;
   } cases[] = {{"winxp", (VER_PLATFORM_WIN32_NT << 16) | 0x0501},
                {"win98", (VER_PLATFORM_WIN32_WINDOWS << 16) | 0x040A},
-               {"nt40", (VER_PLATFORM_WIN32_NT << 16) | 0x0400}};
+               {"nt40", (VER_PLATFORM_WIN32_NT << 16) | 0x0400},
+               // The probe carries the installer's manifest, which declares Windows 10.
+               {"win10", (VER_PLATFORM_WIN32_NT << 16) | 0x0A00}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.version);
     std::string exe = std::string("probe_") + c.version + ".exe";
