@@ -48,6 +48,7 @@ int WorkerThread::Start(Routine* startRoutine, INT_PTR arg1, INT_PTR arg2) {
 }
 
 void WorkerThread::Stop() {
+  // An ending routine may be inside its cleanup: let it return first.
   if (flags & kEnding) done.Wait(kEndingGrace);
   OwnedHandle thread(TakeHandle(&threadHandle));
   if (thread.Valid()) {
