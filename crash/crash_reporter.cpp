@@ -64,9 +64,9 @@ void CrashReporter::Withdraw() {
  * hand its exception to the reporter thread and wait, bounded, without
  * dispatching messages: one thread is admitted by an interlocked exchange on
  * `entered` (never reset). The reporter thread loaded what the report needs
- * and composed its system lines when it started; on a request it writes the
- * report's first lines before anything that could need the loader lock
- * (starting the symbol engine, the dump). The text is formatted into static
+ * and composed its system lines and file names when it started; on a
+ * request it writes the report's first lines before anything that could
+ * need the loader lock (starting the symbol engine, the dump). The text is formatted into static
  * buffers that only the reporter touches (the debug help's symbol records
  * are static too), the dump's records come from a heap of the report's own,
  * and every line is written at once with WriteFile.
@@ -193,6 +193,25 @@ DWORD WINAPI CrashReporter::ReporterMain(void* self) {
 
 void CrashReporter::Prepare() {
   if (prepared) return;
+  // The module's name is read under the loader lock: here, not on the crash
+  // path.
+  char temp[521];
+  DWORD tempLength = GetTempPathA(520, temp);
+  if (tempLength == 0 || tempLength >= 520) temp[0] = 0;
+  temp[520] = 0;
+  char module[MAX_PATH + 1];
+  DWORD moduleLength = GetModuleFileNameA(nullptr, module, MAX_PATH);
+  // Terminated within the buffer even when the name was cut.
+  module[moduleLength < MAX_PATH ? moduleLength : MAX_PATH] = 0;
+  if (!MakeReportBases(moduleLength ? module : nullptr, temp, primaryBase, fallbackBase, sizeof(primaryBase))) {
+    // A base that was cut names another file: made once more where both
+    // fit, a base that differs is left out.
+    static char whole[2][MAX_PATH + 520];
+    MakeReportBases(moduleLength ? module : nullptr, temp, whole[0], whole[1], sizeof(whole[0]));
+    if (strcmp(whole[0], primaryBase)) primaryBase[0] = 0;
+    if (strcmp(whole[1], fallbackBase)) fallbackBase[0] = 0;
+  }
+
   OSVERSIONINFOA version;
   memset(&version, 0, sizeof(version));
   version.dwOSVersionInfoSize = sizeof(version);
@@ -215,30 +234,13 @@ void CrashReporter::Prepare() {
   systemLength += BoundedFormat(systemLines + systemLength, size - systemLength, "%s Ansi\r\n",
                                 IsWow64() == 1 ? "x86 WOW64" : "x86");
 
-  debugHelp.Load();
-  dump.Load();
   registration.Load();
+  dump.Load();
+  debugHelp.Load();
   prepared = 1;
 }
 
 void CrashReporter::WriteCrashReport(EXCEPTION_POINTERS* pointers, DWORD threadId, HANDLE thread) {
-  char temp[521];
-  DWORD tempLength = GetTempPathA(520, temp);
-  if (tempLength == 0 || tempLength >= 520) temp[0] = 0;
-  temp[520] = 0;
-  char module[MAX_PATH + 1];
-  DWORD moduleLength = GetModuleFileNameA(nullptr, module, MAX_PATH);
-  // Terminated within the buffer even when the name was cut.
-  module[moduleLength < MAX_PATH ? moduleLength : MAX_PATH] = 0;
-  if (!MakeReportBases(moduleLength ? module : nullptr, temp, primaryBase, fallbackBase, sizeof(primaryBase))) {
-    // A base that was cut names another file: made once more where both
-    // fit, a base that differs is left out.
-    static char whole[2][MAX_PATH + 520];
-    MakeReportBases(moduleLength ? module : nullptr, temp, whole[0], whole[1], sizeof(whole[0]));
-    if (strcmp(whole[0], primaryBase)) primaryBase[0] = 0;
-    if (strcmp(whole[1], fallbackBase)) fallbackBase[0] = 0;
-  }
-
   OSVERSIONINFOA version;
   memset(&version, 0, sizeof(version));
   version.dwOSVersionInfoSize = sizeof(version);

@@ -6,6 +6,7 @@ void ErrorReportRegistration::Load() {
   if (kernel.Loaded()) return;
   kernel.Load("kernel32.dll");
   restartManager.Load("rstrtmgr.dll");
+  registerFile.Resolve(kernel);
 }
 
 int ErrorReportRegistration::RegisterFile(const char* path) {

@@ -13,7 +13,8 @@ class ErrorReportRegistration {
  public:
   // Loads nothing until Load.
   ErrorReportRegistration();
-  // Loads kernel32 and rstrtmgr; WerRegisterFile is looked up on first use.
+  // Loads kernel32 and rstrtmgr and looks WerRegisterFile up; a miss is
+  // looked up again on use.
   void Load();
   ErrorReportRegistration(const ErrorReportRegistration&) = delete;
   ErrorReportRegistration& operator=(const ErrorReportRegistration&) = delete;
