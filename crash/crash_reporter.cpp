@@ -66,10 +66,11 @@ void CrashReporter::Withdraw() {
  * `entered` (never reset). The reporter thread loaded what the report needs
  * and composed its system lines and file names when it started; on a
  * request it writes the report's first lines before anything that could
- * need the loader lock (starting the symbol engine, the dump). The text is formatted into static
- * buffers that only the reporter touches (the debug help's symbol records
- * are static too), the dump's records come from a heap of the report's own,
- * and every line is written at once with WriteFile.
+ * need the loader lock (starting the symbol engine, the dump). The text is
+ * formatted into static buffers that only the reporter touches (the debug
+ * help's symbol records are static too), the dump's records come from a
+ * heap of the report's own, and every line is written at once with
+ * WriteFile.
  */
 
 namespace {
@@ -86,7 +87,7 @@ struct Request {
 // The faulting thread waits at most kStepMs for each step of the report
 // and kWholeReportMs for all of it; a thread refused admission waits for the
 // report as long.
-const DWORD kStepMs = 10000;
+const DWORD kStepMs = 5000;
 const DWORD kWholeReportMs = 30000;
 
 // Only the reporter formats into these.
