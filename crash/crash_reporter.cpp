@@ -19,13 +19,19 @@ CrashReporter* activeReporter = nullptr;
 }  // namespace
 
 CrashReporter::CrashReporter(const CrashRules& reportRules)
-    : rules(reportRules), mode(0), replacedFilter(nullptr), filterInstalled(0) {
+    : rules(reportRules), mode(0), dump(debugHelp), replacedFilter(nullptr), filterInstalled(0), prepared(0),
+      reporterThread(nullptr), reporterThreadId(0), requestEvent(nullptr), progressEvent(nullptr),
+      doneEvent(nullptr) {
   Configure(0x1F0000);
 }
 
 CrashReporter::~CrashReporter() {
-  debugHelp.Unbind();
   if (activeReporter == this) activeReporter = nullptr;
+  StopReporter();
+  debugHelp.Unbind();
+  HANDLE events[] = {requestEvent, progressEvent, doneEvent};
+  for (HANDLE event : events)
+    if (event) CloseHandle(event);
 }
 
 void CrashReporter::Configure(DWORD word) {
@@ -39,9 +45,11 @@ void CrashReporter::Configure(DWORD word) {
   LPTOP_LEVEL_EXCEPTION_FILTER previous = SetUnhandledExceptionFilter(CrashFilter);
   if (!filterInstalled || previous != CrashFilter) replacedFilter = previous == CrashFilter ? nullptr : previous;
   filterInstalled = 1;
+  StartReporter();
 }
 
 void CrashReporter::Withdraw() {
+  StopReporter();
   if (!filterInstalled) return;
   filterInstalled = 0;
   // SetUnhandledExceptionFilter answers the filter it replaced: when that was
@@ -51,26 +59,45 @@ void CrashReporter::Withdraw() {
 }
 
 /*
- * The crash path runs on a thread that just faulted, possibly while it held
- * the process heap's lock, the loader lock or any lock of ours. So it does
- * no more than it must: one thread is admitted by an interlocked exchange on
- * `entered` (never reset), the report's text is formatted into static
- * buffers that only the admitted thread touches (the debug help's symbol
- * records are static too), the dump's records come from a heap of the
- * report's own, and every line is written at once with WriteFile. The
- * processor and version readers still use the registry and the text
- * string's heap buffers, which cannot be avoided without copying them.
+ * The faulting thread may have overflowed its stack, or hold the process
+ * heap's lock, the loader lock or any lock of ours. So it does no more than
+ * hand its exception to the reporter thread and wait, bounded, without
+ * dispatching messages: one thread is admitted by an interlocked exchange on
+ * `entered` (never reset). The reporter thread loaded what the report needs
+ * and composed its system lines and file names when it started; on a
+ * request it writes the report's first lines before anything that could
+ * need the loader lock (starting the symbol engine, the dump). The text is
+ * formatted into static buffers that only the reporter touches (the debug
+ * help's symbol records are static too), the dump's records come from a
+ * heap of the report's own, and every line is written at once with
+ * WriteFile.
  */
 
 namespace {
 
 volatile LONG entered = 0;
 
-// Only the admitted thread formats into these.
+// The admitted fault, handed to the reporter thread.
+struct Request {
+  EXCEPTION_POINTERS* pointers;
+  DWORD threadId;
+  HANDLE thread;
+} request;
+
+// The faulting thread waits at most kStepMs for each step of the report
+// and kWholeReportMs for all of it; a thread refused admission waits for the
+// report as long.
+const DWORD kStepMs = 5000;
+const DWORD kWholeReportMs = 30000;
+
+// Only the reporter formats into these.
 char lineBuffer[4096];
+char systemLines[8192];
+int systemLength = 0;
 char primaryBase[MAX_PATH + 1];
 char fallbackBase[MAX_PATH + 1];
 char reportPath[MAX_PATH + 32];
+char textPath[MAX_PATH + 32];
 
 void WriteText(HANDLE file, const char* text, int length) {
   DWORD written = 0;
@@ -82,11 +109,12 @@ HANDLE CreateReportFile(const char* path) {
   return CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-// Opens "<base><suffix>" with the primary base, then the fallback one;
-// reportPath keeps the name that opened.
+// Opens "<base><suffix>" with the primary base, then the fallback one (an
+// empty base is skipped); reportPath keeps the name that opened.
 HANDLE OpenReportFile(const char* suffix) {
   const char* bases[] = {primaryBase, fallbackBase};
   for (const char* base : bases) {
+    if (!base[0]) continue;
     BoundedFormat(reportPath, sizeof(reportPath), "%s%s", base, suffix);
     HANDLE file = CreateReportFile(reportPath);
     if (file != INVALID_HANDLE_VALUE) return file;
@@ -97,15 +125,77 @@ HANDLE OpenReportFile(const char* suffix) {
 }  // namespace
 
 LONG WINAPI CrashReporter::CrashFilter(EXCEPTION_POINTERS* pointers) {
-  if (InterlockedExchange(&entered, 1) == 0 && activeReporter) activeReporter->WriteCrashReport(pointers);
+  CrashReporter* reporter = activeReporter;
+  // A fault of the reporter thread itself must not wait for itself.
+  if (!reporter || GetCurrentThreadId() == reporter->reporterThreadId) return EXCEPTION_CONTINUE_SEARCH;
+  if (InterlockedExchange(&entered, 1) != 0) {
+    // Another fault's report is being written: let it end before this fault
+    // ends the process.
+    WaitForSingleObject(reporter->doneEvent, kWholeReportMs);
+    return EXCEPTION_CONTINUE_SEARCH;
+  }
+  request.pointers = pointers;
+  request.threadId = GetCurrentThreadId();
+  request.thread = nullptr;
+  DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &request.thread, 0, FALSE,
+                  DUPLICATE_SAME_ACCESS);
+  if (!reporter->reporterThread) {
+    // No reporter thread could be started: written on this thread.
+    reporter->Prepare();
+    reporter->WriteCrashReport(pointers, request.threadId, request.thread);
+    SetEvent(reporter->doneEvent);
+    return EXCEPTION_CONTINUE_SEARCH;
+  }
+  SetEvent(reporter->requestEvent);
+  // Each step must end in time: a reporter stuck on a lock this thread holds
+  // gives up the rest of the report.
+  const DWORD start = GetTickCount();
+  HANDLE events[2] = {reporter->doneEvent, reporter->progressEvent};
+  for (;;) {
+    DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= kWholeReportMs) break;
+    DWORD left = kWholeReportMs - elapsed;
+    if (WaitForMultipleObjects(2, events, FALSE, left < kStepMs ? left : kStepMs) != WAIT_OBJECT_0 + 1) break;
+  }
   return EXCEPTION_CONTINUE_SEARCH;
 }
 
-void CrashReporter::WriteCrashReport(EXCEPTION_POINTERS* pointers) {
-  Minidump dump(debugHelp);
-  ProcessorInfo processors(rules.os);
-  ErrorReportRegistration registration;
+void CrashReporter::StartReporter() {
+  if (reporterThread) return;
+  if (!requestEvent) requestEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  if (!progressEvent) progressEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  if (!doneEvent) doneEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  if (!requestEvent || !progressEvent || !doneEvent) return;
+  // Not waited for: inside a DllMain the thread starts once the loader lock
+  // is free.
+  reporterThread = CreateThread(nullptr, 0, ReporterMain, this, 0, &reporterThreadId);
+  if (!reporterThread) reporterThreadId = 0;
+}
 
+void CrashReporter::StopReporter() {
+  if (!reporterThread) return;
+  // Idle in its wait it holds no lock; it runs this module's code, so it
+  // ends before the module may go away.
+  TerminateThread(reporterThread, 0);
+  WaitForSingleObject(reporterThread, 1000);
+  CloseHandle(reporterThread);
+  reporterThread = nullptr;
+  reporterThreadId = 0;
+}
+
+DWORD WINAPI CrashReporter::ReporterMain(void* self) {
+  CrashReporter* reporter = static_cast<CrashReporter*>(self);
+  reporter->Prepare();
+  if (WaitForSingleObject(reporter->requestEvent, INFINITE) != WAIT_OBJECT_0) return 0;
+  reporter->WriteCrashReport(request.pointers, request.threadId, request.thread);
+  SetEvent(reporter->doneEvent);
+  return 0;
+}
+
+void CrashReporter::Prepare() {
+  if (prepared) return;
+  // The module's name is read under the loader lock: here, not on the crash
+  // path.
   char temp[521];
   DWORD tempLength = GetTempPathA(520, temp);
   if (tempLength == 0 || tempLength >= 520) temp[0] = 0;
@@ -114,58 +204,85 @@ void CrashReporter::WriteCrashReport(EXCEPTION_POINTERS* pointers) {
   DWORD moduleLength = GetModuleFileNameA(nullptr, module, MAX_PATH);
   // Terminated within the buffer even when the name was cut.
   module[moduleLength < MAX_PATH ? moduleLength : MAX_PATH] = 0;
-  MakeReportBases(moduleLength ? module : nullptr, temp, primaryBase, fallbackBase, sizeof(primaryBase));
-
-  if (debugHelp.Bind()) {
-    OwnedHandle dumpFile(OpenReportFile("_Debug.dmp"));
-    if (dumpFile.Valid()) {
-      registration.RegisterFile(reportPath);
-      dump.Write(dumpFile.Get(), pointers);
-    }
+  if (!MakeReportBases(moduleLength ? module : nullptr, temp, primaryBase, fallbackBase, sizeof(primaryBase))) {
+    // A base that was cut names another file: made once more where both
+    // fit, a base that differs is left out.
+    static char whole[2][MAX_PATH + 520];
+    MakeReportBases(moduleLength ? module : nullptr, temp, whole[0], whole[1], sizeof(whole[0]));
+    if (strcmp(whole[0], primaryBase)) primaryBase[0] = 0;
+    if (strcmp(whole[1], fallbackBase)) fallbackBase[0] = 0;
   }
 
-  OwnedHandle report(OpenReportFile("_Debug.txt"));
-  if (report.Valid()) {
-    HANDLE file = report.Get();
-    registration.RegisterFile(reportPath);
-    OSVERSIONINFOA version;
-    memset(&version, 0, sizeof(version));
-    version.dwOSVersionInfoSize = sizeof(version);
-    GetVersionExA(&version);
-    int nt = (version.dwPlatformId & 2) != 0;
+  OSVERSIONINFOA version;
+  memset(&version, 0, sizeof(version));
+  version.dwOSVersionInfoSize = sizeof(version);
+  GetVersionExA(&version);
+  ProcessorInfo processors(rules.os);
+  char osName[kOsNameSize];
+  const char* name = ComposeOsName(osName, ClassifyOsExtended(rules.os), rules.os);
 
+  // The three texts and the clock carry over from one processor to the next.
+  TextString processorName;
+  TextString vendor;
+  TextString identifier;
+  DWORD mhz = 0;
+  const int size = sizeof(systemLines);
+  for (unsigned index = 0; processors.QueryProcessor(index, processorName, vendor, &identifier, &mhz); ++index) {
+    systemLength += BoundedFormat(systemLines + systemLength, size - systemLength, "\r\n%s %s %s %u Mhz",
+                                  processorName.Buffer(), vendor.Buffer(), identifier.Buffer(), (unsigned)mhz);
+  }
+  systemLength += FormatOsLine(systemLines + systemLength, size - systemLength, name, version);
+  systemLength += BoundedFormat(systemLines + systemLength, size - systemLength, "%s Ansi\r\n",
+                                IsWow64() == 1 ? "x86 WOW64" : "x86");
+
+  registration.Load();
+  dump.Load();
+  debugHelp.Load();
+  prepared = 1;
+}
+
+void CrashReporter::WriteCrashReport(EXCEPTION_POINTERS* pointers, DWORD threadId, HANDLE thread) {
+  OSVERSIONINFOA version;
+  memset(&version, 0, sizeof(version));
+  version.dwOSVersionInfoSize = sizeof(version);
+  GetVersionExA(&version);
+  int nt = (version.dwPlatformId & 2) != 0;
+
+  OwnedHandle report(OpenReportFile("_Debug.txt"));
+  HANDLE file = report.Get();
+  BoundedFormat(textPath, sizeof(textPath), "%s", reportPath);
+  if (report.Valid()) {
     if (pointers && pointers->ExceptionRecord) {
       const EXCEPTION_RECORD& record = *pointers->ExceptionRecord;
-      WriteText(file, lineBuffer, FormatExceptionLine(lineBuffer, sizeof(lineBuffer), record, GetCurrentThreadId(), nt));
+      WriteText(file, lineBuffer, FormatExceptionLine(lineBuffer, sizeof(lineBuffer), record, threadId, nt));
       WriteText(file, lineBuffer, FormatAccessLine(lineBuffer, sizeof(lineBuffer), record));
     }
     if (pointers && pointers->ContextRecord)
       WriteText(file, lineBuffer, FormatRegisters(lineBuffer, sizeof(lineBuffer), *pointers->ContextRecord));
+    WriteText(file, systemLines, systemLength);
+  }
+  SetEvent(progressEvent);
 
-    char osName[kOsNameSize];
-    const char* name = ComposeOsName(osName, ClassifyOsExtended(rules.os), rules.os);
-
-    // The three texts and the clock carry over from one processor to the next.
-    TextString processorName;
-    TextString vendor;
-    TextString identifier;
-    DWORD mhz = 0;
-    for (unsigned index = 0; processors.QueryProcessor(index, processorName, vendor, &identifier, &mhz); ++index) {
-      WriteText(file, lineBuffer,
-                BoundedFormat(lineBuffer, sizeof(lineBuffer), "\r\n%s %s %s %u Mhz", processorName.Buffer(),
-                              vendor.Buffer(), identifier.Buffer(), (unsigned)mhz));
+  if (debugHelp.Bind()) {
+    SetEvent(progressEvent);
+    OwnedHandle dumpFile(OpenReportFile("_Debug.dmp"));
+    if (dumpFile.Valid()) {
+      registration.RegisterFile(reportPath);
+      dump.Write(dumpFile.Get(), pointers, threadId);
     }
-    WriteText(file, lineBuffer, FormatOsLine(lineBuffer, sizeof(lineBuffer), name, version));
-    WriteText(file, lineBuffer,
-              BoundedFormat(lineBuffer, sizeof(lineBuffer), "%s Ansi\r\n", IsWow64() == 1 ? "x86 WOW64" : "x86"));
+  }
+  SetEvent(progressEvent);
 
+  if (report.Valid()) {
+    registration.RegisterFile(textPath);
     if (pointers && pointers->ContextRecord && debugHelp.Bound()) {
       WriteText(file, "\r\nStack:\r\n", 10);
-      debugHelp.WriteStack(*pointers->ContextRecord, file);
+      debugHelp.WriteStack(*pointers->ContextRecord, thread, file);
     }
     dump.WriteModuleList(file, rules, lineBuffer, sizeof(lineBuffer));
     dump.WriteThreadList(file, nt, lineBuffer, sizeof(lineBuffer));
   }
 
   debugHelp.Unbind();
+  if (thread) CloseHandle(thread);
 }

@@ -33,7 +33,8 @@ union SymbolBuffer {
 
 }  // namespace
 
-int DebugHelp::Bind() {
+int DebugHelp::Load() {
+  if (library.Loaded()) return 1;
   if (!library.Load("dbghelp.dll")) return 0;
   const ProcBinding rows[] = {
       {0, "MiniDumpWriteDump", miniDumpWriteDump.Storage()},
@@ -52,7 +53,12 @@ int DebugHelp::Bind() {
     library.Unload();
     return 0;
   }
+  return 1;
+}
 
+int DebugHelp::Bind() {
+  if (started) return 1;
+  if (!Load()) return 0;
   symSetOptions(SYMOPT_LOAD_LINES);
 
   static char searchPath[MAX_PATH * 5 + 8];
@@ -75,10 +81,12 @@ int DebugHelp::Bind() {
     Unbind();
     return 0;
   }
+  started = 1;
   return 1;
 }
 
 void DebugHelp::Unbind() {
+  started = 0;
   library.Unload();
   miniDumpWriteDump.Clear();
   symInitialize.Clear();
@@ -103,9 +111,18 @@ int DebugHelp::ModuleForAddress(DWORD64 address, char* name, size_t size, DWORD6
   if (!Bound()) return 0;
   static IMAGEHLP_MODULE64 info;
   memset(&info, 0, sizeof(info));
-  info.SizeOfStruct = sizeof(info);
+  // The size older dbghelp versions know (up to TypeInfo); they refuse
+  // the newer headers' larger one, which the retry passes.
+  const DWORD kOlderModuleInfoSize = 1664;
+  info.SizeOfStruct = kOlderModuleInfoSize;
+  int found64 = symGetModuleInfo64(GetCurrentProcess(), address, &info);
+  if (!found64) {
+    memset(&info, 0, sizeof(info));
+    info.SizeOfStruct = sizeof(info);
+    found64 = symGetModuleInfo64(GetCurrentProcess(), address, &info);
+  }
   char found[MAX_PATH + 1];
-  if (symGetModuleInfo64(GetCurrentProcess(), address, &info)) {
+  if (found64) {
     if (base) *base = info.BaseOfImage;
     BoundedFormat(found, sizeof(found), "%.32s", info.ModuleName);
   } else {
@@ -177,7 +194,7 @@ int DebugHelp::SymbolForAddress(DWORD64 address, char* text, size_t size, DWORD6
   return 1;
 }
 
-void DebugHelp::WriteStack(const CONTEXT& context, HANDLE file) {
+void DebugHelp::WriteStack(const CONTEXT& context, HANDLE thread, HANDLE file) {
   if (!Bound()) return;
   UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS);
   // StackWalk64 rewrites the context it walks; the exception's own context
@@ -197,7 +214,7 @@ void DebugHelp::WriteStack(const CONTEXT& context, HANDLE file) {
   static char line[2048];
   DWORD64 previousPc = 0;
   for (int count = 0; count < kMaxFrames; ++count) {
-    if (!stackWalk64(IMAGE_FILE_MACHINE_I386, GetCurrentProcess(), nullptr, &frame, &walked, nullptr,
+    if (!stackWalk64(IMAGE_FILE_MACHINE_I386, GetCurrentProcess(), thread, &frame, &walked, nullptr,
                      symFunctionTableAccess64.Get(), symGetModuleBase64.Get(), nullptr))
       break;
     DWORD64 pc = frame.AddrPC.Offset;

@@ -16,12 +16,14 @@ class DebugHelp {
   DebugHelp(const DebugHelp&) = delete;
   DebugHelp& operator=(const DebugHelp&) = delete;
 
-  // 1 when all ten functions were found and the symbol engine started, its
-  // search path being the executable's folder and the symbol variables; 0
-  // leaves nothing bound.
+  // Loads the library and finds all ten functions; 0 leaves nothing bound.
+  int Load();
+  // Load when not yet done, then starts the symbol engine, its search path
+  // being the executable's folder and the symbol variables. 1 when started;
+  // 0 leaves nothing bound.
   int Bind();
   void Unbind();
-  int Bound() const { return library.Loaded(); }
+  int Bound() const { return started; }
 
   // Name (or module@offset) of `address` into `text` (size bytes, may be
   // null). `base` and `displacement` may be null. 1 when described.
@@ -29,9 +31,10 @@ class DebugHelp {
   // Short module name of `address` into `name` (may be null). 1 when found.
   int ModuleForAddress(DWORD64 address, char* name, size_t size, DWORD64* base);
   int LineForAddress(DWORD64 address, IMAGEHLP_LINE64* line);
-  // One line per frame, walked on a copy of `context`; at most kMaxFrames
-  // frames, and the walk stops at a frame address it has seen before.
-  void WriteStack(const CONTEXT& context, HANDLE file);
+  // One line per frame of `thread`, walked on a copy of its `context`; at
+  // most kMaxFrames frames, and the walk stops at a frame address it has
+  // seen before.
+  void WriteStack(const CONTEXT& context, HANDLE thread, HANDLE file);
 
   // A normal minidump of this process into `file`. FALSE when not bound.
   BOOL WriteDump(HANDLE file, MINIDUMP_EXCEPTION_INFORMATION* exception, MINIDUMP_CALLBACK_INFORMATION* callback);
@@ -40,6 +43,7 @@ class DebugHelp {
   static const int kMaxFrames = 1024;
 
   LibraryHandle library;
+  int started = 0;
   ProcSlot<decltype(::MiniDumpWriteDump)> miniDumpWriteDump;
   ProcSlot<decltype(::SymInitialize)> symInitialize;
   ProcSlot<decltype(::SymSetOptions)> symSetOptions;

@@ -1,8 +1,12 @@
 #include "crash/error_report_registration.h"
 
-ErrorReportRegistration::ErrorReportRegistration() : registerFile("WerRegisterFile") {
+ErrorReportRegistration::ErrorReportRegistration() : registerFile("WerRegisterFile") {}
+
+void ErrorReportRegistration::Load() {
+  if (kernel.Loaded()) return;
   kernel.Load("kernel32.dll");
   restartManager.Load("rstrtmgr.dll");
+  registerFile.Resolve(kernel);
 }
 
 int ErrorReportRegistration::RegisterFile(const char* path) {

@@ -11,8 +11,11 @@ typedef HRESULT WINAPI WerRegisterFileFunction(PCWSTR, int, DWORD);
 
 class ErrorReportRegistration {
  public:
-  // Loads kernel32 and rstrtmgr; WerRegisterFile is looked up on first use.
+  // Loads nothing until Load.
   ErrorReportRegistration();
+  // Loads kernel32 and rstrtmgr and looks WerRegisterFile up; a miss is
+  // looked up again on use.
+  void Load();
   ErrorReportRegistration(const ErrorReportRegistration&) = delete;
   ErrorReportRegistration& operator=(const ErrorReportRegistration&) = delete;
   // 1 when WerRegisterFile exists and accepted `path` as anonymous other data.

@@ -44,22 +44,18 @@ Minidump::~Minidump() {
   if (heap) HeapDestroy(heap);
 }
 
-void Minidump::Write(HANDLE file, EXCEPTION_POINTERS* pointers) {
-  if (ntdll.Load("ntdll.dll")) ntQueryInformationThread.Bind(ntdll, "NtQueryInformationThread");
+void Minidump::Load() {
+  if (!ntdll.Loaded() && ntdll.Load("ntdll.dll")) ntQueryInformationThread.Bind(ntdll, "NtQueryInformationThread");
+}
+
+void Minidump::Write(HANDLE file, EXCEPTION_POINTERS* pointers, DWORD threadId) {
   dumpFile = file;
-  exception.ThreadId = GetCurrentThreadId();
+  exception.ThreadId = threadId;
   exception.ExceptionPointers = pointers;
   exception.ClientPointers = FALSE;
   callback.CallbackRoutine = RecordCallback;
   callback.CallbackParam = this;
-  if (worker.Start(WriteOnWorker, reinterpret_cast<INT_PTR>(this), 0)) worker.WaitDone(0);
-}
-
-int Minidump::WriteOnWorker(INT_PTR self, INT_PTR) {
-  Minidump* dump = reinterpret_cast<Minidump*>(self);
-  dump->debugHelp.WriteDump(dump->dumpFile, dump->exception.ExceptionPointers ? &dump->exception : nullptr,
-                            &dump->callback);
-  return 0;
+  debugHelp.WriteDump(dumpFile, pointers ? &exception : nullptr, &callback);
 }
 
 BOOL CALLBACK Minidump::RecordCallback(PVOID self, const PMINIDUMP_CALLBACK_INPUT input, PMINIDUMP_CALLBACK_OUTPUT) {

@@ -1,5 +1,5 @@
-// The crash report's minidump "<base>_Debug.dmp", written on a worker thread,
-// and the module and thread lists that its callback records for the report.
+// The crash report's minidump "<base>_Debug.dmp", written by the calling
+// thread, and the module and thread lists that its callback records for the report.
 #ifndef CRASH_MINIDUMP_H_
 #define CRASH_MINIDUMP_H_
 
@@ -9,23 +9,24 @@
 
 #include "base/library_handle.h"
 #include "base/locked_list.h"
-#include "base/worker_thread.h"
 #include "crash/crash_records.h"
 #include "crash/debug_help.h"
 
 class Minidump {
  public:
   // Opens the record lists and the records' heap; `debugHelp` writes the
-  // dump and names the threads' start addresses.
+  // dump and names the threads' start addresses. Loads nothing.
   explicit Minidump(DebugHelp& debugHelp);
   // Destroys the records' heap with any record still in it.
   ~Minidump();
   Minidump(const Minidump&) = delete;
   Minidump& operator=(const Minidump&) = delete;
 
-  // Writes the dump into `file` on a worker thread and waits for it; the
-  // exception (when `pointers` is not null) is the calling thread's.
-  void Write(HANDLE file, EXCEPTION_POINTERS* pointers);
+  // Binds what the thread list reads through ntdll, ahead of any fault.
+  void Load();
+  // Writes the dump into `file`; the exception (when `pointers` is not
+  // null) is thread `threadId`'s.
+  void Write(HANDLE file, EXCEPTION_POINTERS* pointers, DWORD threadId);
   // The report's module and thread lists, each record freed once written;
   // nothing when the dump recorded none. `buffer` holds one row.
   void WriteModuleList(HANDLE file, const CrashRules& rules, char* buffer, size_t size);
@@ -34,13 +35,10 @@ class Minidump {
  private:
   typedef LONG NTAPI QueryThreadFunction(HANDLE, ULONG, PVOID, ULONG, PULONG);
 
-  // The worker thread's routine: arg1 is the Minidump.
-  static int WriteOnWorker(INT_PTR self, INT_PTR unused);
   // Records each module and thread the dump writer reports.
   static BOOL CALLBACK RecordCallback(PVOID self, const PMINIDUMP_CALLBACK_INPUT input,
                                       PMINIDUMP_CALLBACK_OUTPUT output);
 
-  WorkerThread worker;
   DebugHelp& debugHelp;
   LockedList<ThreadRecord> threads;
   LockedList<ModuleRecord> modules;

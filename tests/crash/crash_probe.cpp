@@ -8,6 +8,13 @@
 //   cycle     a write to 0 from code with no unwind data, the frame chain
 //             looping;
 //   write     a write to 0x20;
+//   overflow  the stack overflows on the main thread, or with any second
+//             argument on a worker thread;
+//   load DLL  a write to 0x20 while another thread loading DLL holds the
+//             loader lock (Wine keeps a fault inside a DllMain from the
+//             filter);
+//   two       a write to 0x20, and a worker thread's write to 0x60 once the
+//             report file is there;
 //   host DLL  no reporter of its own: checks that unloading DLL puts back the
 //             filter it replaced (exit 5) but keeps one installed after it
 //             (exit 6), then loads it once more and writes to 0x40.
@@ -27,7 +34,23 @@ CrashProbeLongSymbolAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghijAbcdefghij
   return 0;
 }
 
+volatile int endless = 1;
+
+extern "C" DWORD WINAPI CrashProbeOverflow(void* depth) {
+  volatile char pad[1024];
+  pad[0] = 0;
+  return endless ? CrashProbeOverflow(static_cast<char*>(depth) + 1) + pad[0] : 0;
+}
+
 namespace {
+
+DWORD WINAPI FaultOnReport(void*) {
+  char path[MAX_PATH + 16];
+  strcpy(strrchr((GetModuleFileNameA(nullptr, path, MAX_PATH), path), '.'), "_Debug.txt");
+  while (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) Sleep(1);
+  *reinterpret_cast<volatile int*>(0x60) = 1;
+  return 0;
+}
 
 // Points the frame chain at two records that point at each other and writes to
 // 0, from code with no unwind data: only there does the stack walk follow the
@@ -86,6 +109,23 @@ int main(int argc, char** argv) {
   }
   if (int failed = strcmp(mode, "second") ? 0 : FilterTwice()) return failed;
   if (!strcmp(mode, "cycle")) CycleFault();
+  if (!strcmp(mode, "overflow") && argc > 2) {
+    // Ends with the worker, whichever way it ended.
+    HANDLE worker = CreateThread(nullptr, 0, CrashProbeOverflow, nullptr, 0, nullptr);
+    DWORD code = WaitForSingleObject(worker, INFINITE);
+    TerminateProcess(GetCurrentProcess(), GetExitCodeThread(worker, &code) ? code : 1);
+  }
+  if (!strcmp(mode, "overflow")) CrashProbeOverflow(nullptr);
+  if (!strcmp(mode, "load")) {
+    // The reporter thread binds debug help last when it starts.
+    while (!GetModuleHandleA("dbghelp.dll")) Sleep(1);
+    Sleep(200);
+    HANDLE locked = CreateEventA(nullptr, TRUE, FALSE, "CrashProbeLoaderLock");
+    CreateThread(nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(reinterpret_cast<void (*)()>(LoadLibraryA)),
+                 argv[2], 0, nullptr);
+    WaitForSingleObject(locked, 10000);
+  }
+  if (!strcmp(mode, "two")) CreateThread(nullptr, 0, FaultOnReport, nullptr, 0, nullptr);
   *reinterpret_cast<volatile int*>(0x20) = 1;
   return 1;
 }
