@@ -91,7 +91,7 @@ TEST(CrashFormats, Lines) {
   }
 }
 
-enum Setup { kPlain = 0, kWindows98 = 1, kRefused = 2, kNoDebugHelp = 4, kOverflow = 8, kNoDump = 16 };
+enum Setup { kPlain = 0, kWindows98 = 1, kRefused = 2, kNoDebugHelp = 4, kOverflow = 8, kNoDump = 16, kWindows10 = 32 };
 
 // A thread row after its id, and the start of a module row, which ends in its
 // last version field (6 digits for the installer, 5 for the coinstaller) and
@@ -123,6 +123,8 @@ TEST(CrashReport, Runs) {
       {"host \"" + BuildPath("bin\\Coldrune.dll") + "\"", kPlain, {"Write to location 0x00000040\\.",
         "kernel32:kernel32@0x[0-9A-F]+\\(0x.*", kModuleRow + "\\.\\d{5} - .*\\\\Coldrune\\.dll"}},
       {"write", kNoDebugHelp, {"x86 Ansi", "!Stack:", "!ModuleList:", "!ThreadList:"}},
+      // With the installer's manifest, Windows 10 is told as it is, not as 6.2.
+      {"write", kNoDebugHelp | kWindows10, {".* \\[10\\.0\\] Build \\d+ .*"}},
       // The report of an overflowed thread, from the reporter's stack.
       {"overflow", kOverflow, {"Stack Overflow \\[0xC00000FD\\] at .*", "{T}" + kThreadRow + ".*", "ModuleList:"}},
       {"overflow thread", kOverflow, {"{T}" + kThreadRow + "CrashProbeOverflow .*", "CrashProbeOverflow\\(.*"}},
@@ -137,7 +139,7 @@ TEST(CrashReport, Runs) {
     FakeFolder folder;
     ASSERT_TRUE(folder.AddProgram("crash_probe.exe"));
     ASSERT_TRUE(!(setup & kNoDebugHelp) || folder.AddFake("fake_empty.dll", "dbghelp.dll"));
-    if (setup & kWindows98) SetEmulatedVersion("crash_probe.exe", "win98");
+    if (setup & (kWindows98 | kWindows10)) SetEmulatedVersion("crash_probe.exe", setup & kWindows98 ? "win98" : "win10");
     std::string base = folder.File("crash_probe_Debug");
     // Folders under the report files' names refuse the files to any user.
     for (const char* suffix : {".txt", ".dmp"})
