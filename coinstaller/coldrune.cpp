@@ -21,5 +21,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
 // It keeps no state between calls and never asks for post-processing.
 extern "C" DWORD CALLBACK Callback(DI_FUNCTION installFunction, HDEVINFO deviceInfoSet,
                                    PSP_DEVINFO_DATA deviceInfoData, PCOINSTALLER_CONTEXT_DATA) {
+  // The reporter thread prepares outside the loader lock; once it idles, the
+  // unload that follows this call ends it holding no lock.
+  crashReporter.WaitReady(5000);
   return RunInstallFunction(installFunction, deviceInfoSet, deviceInfoData);
 }

@@ -172,10 +172,21 @@ void CrashReporter::StartReporter() {
   if (!reporterThread) reporterThreadId = 0;
 }
 
+int CrashReporter::WaitReady(DWORD timeoutMs) {
+  // Polled: the flag is set once, at the end of Prepare; a thread that has
+  // ended (at process exit) never sets it.
+  for (DWORD waited = 0; !prepared && reporterThread && waited < timeoutMs; waited += 10)
+    if (WaitForSingleObject(reporterThread, 10) == WAIT_OBJECT_0) break;
+  return prepared != 0;
+}
+
 void CrashReporter::StopReporter() {
   if (!reporterThread) return;
   // Idle in its wait it holds no lock; it runs this module's code, so it
-  // ends before the module may go away.
+  // ends before the module may go away. A thread still preparing may hold
+  // the heap's lock: it gets a bounded time to reach its wait first (inside
+  // DllMain it may itself be waiting for the loader lock).
+  WaitReady(2000);
   TerminateThread(reporterThread, 0);
   WaitForSingleObject(reporterThread, 1000);
   CloseHandle(reporterThread);

@@ -37,6 +37,10 @@ class CrashReporter {
   // installed after ours is left in place. Ends the reporter thread, which
   // runs the library's code.
   void Withdraw();
+  // Waits, at most `timeoutMs`, until the reporter thread has prepared the
+  // report and idles in its wait; 1 when it has. A library calls it outside
+  // its DllMain, so that an unload finds the thread holding no lock.
+  int WaitReady(DWORD timeoutMs);
 
   // The filter: the first call in the process has the reporter thread write
   // the report and waits for it, bounded; a call from another thread while
