@@ -70,6 +70,14 @@ void CycleFault() {
 LONG WINAPI HostFilter(EXCEPTION_POINTERS*) { return EXCEPTION_EXECUTE_HANDLER; }
 
 int Host(const char* dll) {
+  // The device installer's rhythm first: loaded, called, unloaded, again and again.
+  typedef DWORD CALLBACK CallbackFunction(UINT, void*, void*, void*);
+  for (int i = 0; i < 30; ++i) {
+    HMODULE cycled = LoadLibraryA(dll);
+    auto* callback = reinterpret_cast<CallbackFunction*>(reinterpret_cast<void (*)()>(GetProcAddress(cycled, "Callback")));
+    if (!callback || callback(0xC, nullptr, nullptr, nullptr) != 0) return 7;  // DIF_DESTROYPRIVATEDATA
+    FreeLibrary(cycled);
+  }
   SetUnhandledExceptionFilter(HostFilter);
   FreeLibrary(LoadLibraryA(dll));
   if (SetUnhandledExceptionFilter(nullptr) != HostFilter) return 5;
