@@ -11,6 +11,7 @@
 // report and "result <n>"; then the finish step in session 0.
 #include <windows.h>
 
+#include <share.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -43,8 +44,9 @@ int main(int argc, char** argv) {
   const char* line = GetCommandLineA();
   const char* parameters = line + (*line == '"' ? strcspn(line + 1, "\"") + 2 : strcspn(line, " "));
   parameters += strspn(parameters, " ");
-  FILE* out = nullptr;  // programs started together share the log: wait for its turn
-  for (int attempt = 0; attempt < 100 && !(out = fopen(log, "ab")); ++attempt) Sleep(20);
+  // Programs started together share the log: opened unshared, each waits for its turn.
+  FILE* out = nullptr;
+  for (int attempt = 0; attempt < 250 && !(out = _fsopen(log, "ab", _SH_DENYRW)); ++attempt) Sleep(20);
   if (out) fprintf(out, "%s|%s|%s\n", self, parameters, directory), fclose(out);
   if (const char* sleep = strstr(line, "sleep=")) Sleep(atoi(sleep + 6));
   const char* code = strstr(line, "exit=");
