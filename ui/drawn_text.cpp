@@ -102,3 +102,13 @@ int AnswerTextQuery(UINT message, WPARAM wParam, LPARAM lParam, const char* text
   *result = count;
   return 1;
 }
+
+int TrackFocus(HWND window, UINT message, DWORD* flags, DWORD focusedBit, DWORD transparentBit) {
+  if (message != WM_SETFOCUS && message != WM_KILLFOCUS) return 0;
+  if (message == WM_SETFOCUS)
+    *flags |= focusedBit;
+  else
+    *flags &= ~focusedBit;
+  InvalidateControl(window, (*flags & transparentBit) != 0, message == WM_KILLFOCUS);
+  return 1;
+}

@@ -28,6 +28,12 @@ int CursorOverText(HWND window, UINT format, SIZE extent, int wholeClient);
 // erasing; otherwise the whole control without erasing.
 void InvalidateControl(HWND window, int transparent, int refreshBackground);
 
+// WM_SETFOCUS and WM_KILLFOCUS: sets or clears `focusedBit` in `flags` and
+// repaints, the background too on losing focus (where the focus rectangle
+// was drawn); `transparentBit` marks a transparent control. 1 when `message`
+// was one of them.
+int TrackFocus(HWND window, UINT message, DWORD* flags, DWORD focusedBit, DWORD transparentBit);
+
 // The extent of `text` drawn in `font` on the window's device context; 0,0
 // when it cannot be measured.
 SIZE MeasureText(HWND window, HFONT font, const char* text);

@@ -282,15 +282,8 @@ int Hyperlink::Handle(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT*
 int Hyperlink::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
   *result = 0;
   if (RoutePaintMessage(window, message, wParam, [this](HDC dc) { Paint(dc); })) return 1;
+  if (TrackFocus(window, message, &flags, kFocused, kTransparent)) return 1;
   switch (message) {
-    case WM_SETFOCUS:
-      flags |= kFocused;
-      Invalidate(0);
-      return 1;
-    case WM_KILLFOCUS:
-      flags &= ~kFocused;
-      Invalidate(1);
-      return 1;
     case WM_ENABLE:
       if (wParam) {
         flags &= ~kDisabled;
