@@ -32,7 +32,9 @@ step() { echo "demo: $*"; }
 
 step "building"
 [ -f "$BUILD/CMakeCache.txt" ] || cmake -S "$ROOT" -B "$BUILD" -G Ninja -DBRAMCOT_TESTS=ON >/dev/null || exit 1
-cmake --build "$BUILD" --target Bramcot Coldrune driver_package cd_stub demo_window device_helper >/dev/null || exit 1
+cmake --build "$BUILD" --target cd_stub demo_window device_helper >/dev/null || exit 1
+step "building the release image"
+"$ROOT/scripts/release.sh" --out "$BUILD/release" >/dev/null || { echo "demo: the release build failed"; exit 1; }
 
 step "starting a fresh Wine prefix"
 "$HARNESS" reset >/dev/null 2>&1
@@ -45,18 +47,23 @@ run() { "$HARNESS" run "$@"; }
 wine_path() { echo "Z:${1//\//\\}"; }
 WINDOW="$BUILD/demobin/demo_window.exe"
 
-# The install CD: the two deliverables, the driver package and the medium's
+# The install CD: the release image's files, and stand-ins for the maker's
 # own programs, read-only as on a CD.
-step "laying out the install CD in D:"
+step "laying out the install CD in D: from the release image"
 CD=$HARNESS_DIR/drives/d
+FILES=$HARNESS_DIR/cd-files
+rm -rf "$FILES"
+xorriso -osirrox on -indev "$BUILD/release/bramcot-cd.iso" -extract / "$FILES" >/dev/null 2>&1 ||
+    { echo "demo: cannot read the release image"; exit 1; }
+chmod -R a+rX "$FILES"
 "$HARNESS" shell bash -c '
-    cd="$1"; build="$2"
+    cd="$1"; files="$2"; stub="$3"
+    chmod -R u+w "$cd" 2>/dev/null; rm -rf "${cd:?}"/*  # an earlier run left it read-only
     mkdir -p "$cd/Zovodav/DirectX" "$cd/_exec"
-    cp "$build/bin/Bramcot.exe" "$build/bin/Coldrune.dll" "$build/bin/RTL2831UBDA.inf" \
-       "$build/bin/RTL2831UBDA.sys" "$build/bin/RTL2831UUSB.sys" "$cd/"
+    cp "$files"/* "$cd/"
     for p in Zovodav/setup.exe Zovodav/DirectX/dxsetup.exe _exec/Tollet.exe _exec/VaskDT220.exe \
-             _exec/VaskDT620.exe _exec/VaskDT2831.exe; do cp "$build/demobin/cd_stub.exe" "$cd/$p"; done
-    chmod -R a-w "$cd"/*' _ "$CD" "$BUILD"
+             _exec/VaskDT620.exe _exec/VaskDT2831.exe; do cp "$stub" "$cd/$p"; done
+    chmod -R a-w "$cd"/*' _ "$CD" "$FILES" "$BUILD/demobin/cd_stub.exe"
 
 # Wine reports DirectX 4.09.00.0904 (9.0c); an older one makes the
 # co-installer run the DirectX setup from the CD.

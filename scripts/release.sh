@@ -52,8 +52,8 @@ touch -d "@$SOURCE_DATE_EPOCH" "$CD"
 
 # xorriso takes its dates from SOURCE_DATE_EPOCH; files go in name order.
 IMAGE=$OUT/bramcot-cd.iso
-xorriso -as mkisofs -quiet -o "$IMAGE" -V TARNVIK_DVBT -J -joliet-long -r \
-    --modification-date="$(date -u -d "@$SOURCE_DATE_EPOCH" +%Y%m%d%H%M%S00)" "$CD" || exit 1
+log=$(xorriso -as mkisofs -o "$IMAGE" -V TARNVIK_DVBT -J -joliet-long -r \
+    --modification-date="$(date -u -d "@$SOURCE_DATE_EPOCH" +%Y%m%d%H%M%S00)" "$CD" 2>&1) || { echo "$log"; exit 1; }
 
 ( cd "$OUT" && sha256sum cd/Bramcot.exe cd/Coldrune.dll "$(basename "$IMAGE")" > SHA256SUMS ) || exit 1
 echo "release: written to $OUT"
