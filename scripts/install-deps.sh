@@ -5,7 +5,7 @@
 set -u
 
 PACKAGES="cmake ninja-build g++-mingw-w64-i686 googletest wine wine32:i386 fonts-wine
-xvfb xdotool imagemagick python3 g++ xorriso"
+xvfb xdotool imagemagick python3 g++ xorriso lldb"
 
 missing=()
 for pkg in $PACKAGES; do
