@@ -94,6 +94,7 @@ const DWORD kWholeReportMs = 30000;
 char lineBuffer[4096];
 char systemLines[8192];
 int systemLength = 0;
+int ntFamily = 0;  // how thread ids are printed
 char primaryBase[MAX_PATH + 1];
 char fallbackBase[MAX_PATH + 1];
 char reportPath[MAX_PATH + 32];
@@ -228,6 +229,7 @@ void CrashReporter::Prepare() {
   memset(&version, 0, sizeof(version));
   version.dwOSVersionInfoSize = sizeof(version);
   GetVersionExA(&version);
+  ntFamily = (version.dwPlatformId & 2) != 0;
   ProcessorInfo processors(rules.os);
   char osName[kOsNameSize];
   const char* name = ComposeOsName(osName, ClassifyOsExtended(rules.os), rules.os);
@@ -253,19 +255,13 @@ void CrashReporter::Prepare() {
 }
 
 void CrashReporter::WriteCrashReport(EXCEPTION_POINTERS* pointers, DWORD threadId, HANDLE thread) {
-  OSVERSIONINFOA version;
-  memset(&version, 0, sizeof(version));
-  version.dwOSVersionInfoSize = sizeof(version);
-  GetVersionExA(&version);
-  int nt = (version.dwPlatformId & 2) != 0;
-
   OwnedHandle report(OpenReportFile("_Debug.txt"));
   HANDLE file = report.Get();
   BoundedFormat(textPath, sizeof(textPath), "%s", reportPath);
   if (report.Valid()) {
     if (pointers && pointers->ExceptionRecord) {
       const EXCEPTION_RECORD& record = *pointers->ExceptionRecord;
-      WriteText(file, lineBuffer, FormatExceptionLine(lineBuffer, sizeof(lineBuffer), record, threadId, nt));
+      WriteText(file, lineBuffer, FormatExceptionLine(lineBuffer, sizeof(lineBuffer), record, threadId, ntFamily));
       WriteText(file, lineBuffer, FormatAccessLine(lineBuffer, sizeof(lineBuffer), record));
     }
     if (pointers && pointers->ContextRecord)
@@ -291,7 +287,7 @@ void CrashReporter::WriteCrashReport(EXCEPTION_POINTERS* pointers, DWORD threadI
       debugHelp.WriteStack(*pointers->ContextRecord, thread, file);
     }
     dump.WriteModuleList(file, rules, lineBuffer, sizeof(lineBuffer));
-    dump.WriteThreadList(file, nt, lineBuffer, sizeof(lineBuffer));
+    dump.WriteThreadList(file, ntFamily, lineBuffer, sizeof(lineBuffer));
   }
 
   debugHelp.Unbind();

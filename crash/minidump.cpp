@@ -34,7 +34,7 @@ int ReadTextSafely(const void* address, char* name) {
 
 }  // namespace
 
-Minidump::Minidump(DebugHelp& help) : debugHelp(help), heap(nullptr), dumpFile(nullptr), exception(), callback() {
+Minidump::Minidump(DebugHelp& help) : debugHelp(help), heap(nullptr) {
   threads.Open();
   modules.Open();
   heap = HeapCreate(0, 0, 0);
@@ -49,13 +49,9 @@ void Minidump::Load() {
 }
 
 void Minidump::Write(HANDLE file, EXCEPTION_POINTERS* pointers, DWORD threadId) {
-  dumpFile = file;
-  exception.ThreadId = threadId;
-  exception.ExceptionPointers = pointers;
-  exception.ClientPointers = FALSE;
-  callback.CallbackRoutine = RecordCallback;
-  callback.CallbackParam = this;
-  debugHelp.WriteDump(dumpFile, pointers ? &exception : nullptr, &callback);
+  MINIDUMP_EXCEPTION_INFORMATION exception = {threadId, pointers, FALSE};
+  MINIDUMP_CALLBACK_INFORMATION callback = {RecordCallback, this};
+  debugHelp.WriteDump(file, pointers ? &exception : nullptr, &callback);
 }
 
 BOOL CALLBACK Minidump::RecordCallback(PVOID self, const PMINIDUMP_CALLBACK_INPUT input, PMINIDUMP_CALLBACK_OUTPUT) {

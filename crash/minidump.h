@@ -47,9 +47,6 @@ class Minidump {
   HANDLE heap;
   LibraryHandle ntdll;
   ProcSlot<QueryThreadFunction> ntQueryInformationThread;
-  HANDLE dumpFile;
-  MINIDUMP_EXCEPTION_INFORMATION exception;
-  MINIDUMP_CALLBACK_INFORMATION callback;
 };
 
 #endif  // CRASH_MINIDUMP_H_
