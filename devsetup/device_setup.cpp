@@ -9,6 +9,13 @@ bool IsEmpty(const char* text) { return !text || !*text; }
 // The platform takes INF paths of fewer than MAX_PATH characters.
 bool IsUsablePath(const char* path) { return !IsEmpty(path) && strlen(path) < MAX_PATH; }
 
+// 0 with the reason as the thread's last error, for a call refused before
+// reaching the platform.
+int Refuse(DWORD error) {
+  SetLastError(error);
+  return 0;
+}
+
 }  // namespace
 
 DeviceSetup::DeviceSetup() : machine(nullptr), classImageList() {
@@ -53,19 +60,21 @@ void DeviceSetup::Unbind() {
 }
 
 int DeviceSetup::UpdateDriver(const char* hardwareId, const char* infPath, DWORD installFlags,
-                              HWND owner) {
-  if (!UpdateDriverForPlugAndPlayDevicesA || IsEmpty(hardwareId) || !IsUsablePath(infPath))
-    return 0;
+                              HWND owner, int* restartRequested) {
+  if (restartRequested) *restartRequested = 0;
+  if (!UpdateDriverForPlugAndPlayDevicesA) return Refuse(ERROR_PROC_NOT_FOUND);
+  if (IsEmpty(hardwareId) || !IsUsablePath(infPath)) return Refuse(ERROR_INVALID_PARAMETER);
   // Passing the flag's address leaves any restart prompt to us; we never ask.
   BOOL rebootRequired = FALSE;
-  return UpdateDriverForPlugAndPlayDevicesA(owner, hardwareId, infPath, installFlags,
-                                            &rebootRequired)
-             ? 1
-             : 0;
+  const BOOL updated =
+      UpdateDriverForPlugAndPlayDevicesA(owner, hardwareId, infPath, installFlags, &rebootRequired);
+  if (restartRequested) *restartRequested = rebootRequired ? 1 : 0;
+  return updated ? 1 : 0;
 }
 
 int DeviceSetup::PreInstallPackage(const char* infPath, const char* sourceLocation) {
-  if (!SetupCopyOEMInfA || !IsUsablePath(infPath)) return 0;
+  if (!SetupCopyOEMInfA) return Refuse(ERROR_PROC_NOT_FOUND);
+  if (!IsUsablePath(infPath)) return Refuse(ERROR_INVALID_PARAMETER);
   return SetupCopyOEMInfA(infPath, sourceLocation, SPOST_PATH, 0, nullptr, 0, nullptr, nullptr) ? 1
                                                                                                 : 0;
 }

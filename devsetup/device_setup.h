@@ -106,18 +106,22 @@ class DeviceSetup {
   void Unbind();
 
   // Binds the INF's driver to every present device with `hardwareId`
-  // (UpdateDriverForPlugAndPlayDevicesA; the restart request is dropped).
-  // 1 when the platform answered TRUE; 0 when it answered FALSE (also when no
-  // such device is present), and without calling anything when the slot is
-  // null, the ID is null or empty, or the path is null, empty or MAX_PATH
-  // characters or longer.
-  int UpdateDriver(const char* hardwareId, const char* infPath, DWORD installFlags, HWND owner);
+  // (UpdateDriverForPlugAndPlayDevicesA). 1 when the platform answered TRUE;
+  // 0 when it answered FALSE (also when no such device is present), and
+  // without calling anything when the slot is null (last error
+  // ERROR_PROC_NOT_FOUND), the ID is null or empty, or the path is null,
+  // empty or MAX_PATH characters or longer (ERROR_INVALID_PARAMETER).
+  // `restartRequested`, when not null, receives 1 when the platform asked
+  // for a restart, else 0; nobody is prompted.
+  int UpdateDriver(const char* hardwareId, const char* infPath, DWORD installFlags, HWND owner,
+                   int* restartRequested = nullptr);
 
   // Copies the INF into the platform's INF folder (SetupCopyOEMInfA from a
   // path, default copy style, stored name not asked for). A null
   // `sourceLocation` records the INF's own folder. 1 when the platform
-  // answered TRUE; 0 otherwise, and without calling anything when the slot is
-  // null or the path is null, empty or MAX_PATH characters or longer.
+  // answered TRUE; 0 otherwise, and without calling anything (last error as
+  // for UpdateDriver) when the slot is null or the path is null, empty or
+  // MAX_PATH characters or longer.
   int PreInstallPackage(const char* infPath, const char* sourceLocation);
 
   static const size_t kSlotCount = 60;

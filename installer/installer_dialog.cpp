@@ -1,6 +1,5 @@
 #include "installer/installer_dialog.h"
 
-#include "installer/install_sequence.h"
 #include "installer/resource_ids.h"
 #include "ui/screen_scale.h"
 
@@ -62,8 +61,8 @@ BOOL InstallerDialog::OnCommand(int id, WPARAM wParam, LPARAM lParam) {
       EnableItem(IDC_EXIT, FALSE);
       // A thread that cannot start leaves the buttons disabled and the
       // indicator running until the user closes the window.
-      worker.Start(InstallSequence,
-                   reinterpret_cast<INT_PTR>(static_cast<InstallOwner*>(&sequenceOwner)), 0);
+      worker.Start(InstallSequence, reinterpret_cast<INT_PTR>(static_cast<InstallOwner*>(&sequenceOwner)),
+                   reinterpret_cast<INT_PTR>(&installOptions));
       return 1;
     default:
       return DialogWindow::OnCommand(id, wParam, lParam);

@@ -8,6 +8,7 @@
 
 #include "base/worker_thread.h"
 #include "installer/install_owner.h"
+#include "installer/install_sequence.h"
 #include "ui/dialog_window.h"
 #include "ui/hyperlink.h"
 #include "ui/module_file.h"
@@ -31,6 +32,10 @@ class InstallerDialog : public DialogWindow {
   // Stops a worker that still runs before anything else it may use is
   // destroyed; a sequence that has closed the window is given time to return.
   ~InstallerDialog() override;
+
+  // What the install sequence is started with (the extra log and the command
+  // line for the log); set before the dialog runs, kept by address.
+  void SetInstallOptions(const InstallOptions& options) { installOptions = options; }
 
  protected:
   // Icons, the versioned title, button captions, the custom controls; the
@@ -68,6 +73,7 @@ class InstallerDialog : public DialogWindow {
   StyledLabel promptLabel;
   ProgressMarquee progress;
   SequenceOwner sequenceOwner;
+  InstallOptions installOptions = {nullptr, nullptr, 0};
   WorkerThread worker;
 };
 

@@ -139,7 +139,8 @@ run reg add "$THEMES" /v ThemeActive /t REG_SZ /d 1 /f >/dev/null 2>&1
 
 PREFIX=$HARNESS_DIR/prefix
 STAGED=$(find "$PREFIX/drive_c/users" -type d -name 'Tarnvik DVB-T Driver' 2>/dev/null | head -n1)
-staged_files=$(ls "$STAGED" 2>/dev/null)
+staged_files=$(ls "$STAGED" 2>/dev/null | grep -v '^install\.log$')
+install_log=$(tr -d '\r' < "$STAGED/install.log" 2>/dev/null)
 store=$(grep -l -i 'Vid_14aa&Pid_0160' "$PREFIX"/drive_c/windows/inf/*.inf 2>/dev/null | xargs -r -n1 basename)
 keys_after=$(run reg query 'HKLM\System\CurrentControlSet\Enum' /s 2>/dev/null | tr -d '\r' | grep -iE '^HKEY.*(Vid_14aa|ROOT\\MEDIA)')
 # An install function reached the co-installer when Wine found Coldrune.dll
@@ -162,6 +163,9 @@ cp "$WORK/1-dialog.png" "$WORK/2-message.png" "$WORK/3-dialog-144dpi.png" "$OUT/
     echo
     echo "Staged in the user's temp folder ($(basename "$STAGED")):"
     echo "$staged_files" | sed 's/^/    /'
+    echo
+    echo "The install log ($(basename "$STAGED")\\install.log):"
+    echo "${install_log:-    none}" | sed 's/^/    /'
     echo
     echo "Driver store entry for the receiver (C:\\windows\\inf): ${store:-none}"
     echo
@@ -189,6 +193,7 @@ check() { if ! eval "$2"; then echo "demo: FAILED: $1"; ok=0; fi; }
 check "the success message" '[ "$MESSAGE" = "Your new DVB-T driver was successfully installed." ]'
 check "exit code 0" '[ "$EXIT" = 0 ]'
 check "four staged files" '[ "$(echo "$staged_files" | grep -c .)" = 4 ]'
+check "the install log tells the outcome" 'echo "$install_log" | grep -qx "outcome: installed"'
 check "the package in the driver store" '[ -n "$store" ]'
 check "the co-installer called for DIF_INSTALLINTERFACES" 'echo "$calls" | grep -q "Callback(0x20 "'
 check "the co-installer called for DIF_NEWDEVICEWIZARD_FINISHINSTALL" 'echo "$calls" | grep -q "Callback(0x1e "'
