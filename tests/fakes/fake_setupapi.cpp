@@ -4,11 +4,12 @@
 //   FAKE_NEWDEV_ANSWER    what UpdateDriverForPlugAndPlayDevicesA returns: a
 //                         decimal number as is, or a list of hardware IDs
 //                         separated by ';' that get TRUE (case-insensitive;
-//                         others, and every ID when unset, get FALSE)
+//                         others, and every ID when unset, get FALSE with
+//                         ERROR_NO_SUCH_DEVINST)
 //   FAKE_NEWDEV_BLOCK     name of an event that call waits for (up to 5 min)
 //                         once it has written its line
 //   FAKE_SETUPAPI_ANSWER  what SetupCopyOEMInfA returns: a decimal number
-//                         (FALSE when unset)
+//                         (FALSE, with ERROR_ACCESS_DENIED, when unset or 0)
 //   FAKE_SETUPAPI_HARDWARE_ID  the bytes SetupDiGetDeviceRegistryPropertyA
 //                         gives for any property, without a terminator, as
 //                         a registry value stored without one comes back
@@ -44,14 +45,18 @@ FAKE_EXPORT BOOL WINAPI UpdateDriverForPlugAndPlayDevicesA(HWND owner, LPCSTR ha
   if (block) WaitForSingleObject(block, 5 * 60 * 1000), CloseHandle(block);
   // As the platform does after binding a driver: ask for a restart.
   if (rebootRequired) *rebootRequired = TRUE;
-  return Answer("FAKE_NEWDEV_ANSWER", hardwareId);
+  const BOOL answer = Answer("FAKE_NEWDEV_ANSWER", hardwareId);
+  if (!answer) SetLastError(0xE000020B);  // ERROR_NO_SUCH_DEVINST
+  return answer;
 }
 
 FAKE_EXPORT BOOL WINAPI SetupCopyOEMInfA(PCSTR infPath, PCSTR location, DWORD mediaType, DWORD style, PSTR name,
                                         DWORD size, PDWORD required, PSTR* component) {
   FakeLog("SetupCopyOEMInf %s %s %lu %lX %d %lu %d %d", infPath, location, mediaType, style, name != nullptr, size,
           required != nullptr, component != nullptr);
-  return Answer("FAKE_SETUPAPI_ANSWER", nullptr);
+  const BOOL answer = Answer("FAKE_SETUPAPI_ANSWER", nullptr);
+  if (!answer) SetLastError(ERROR_ACCESS_DENIED);
+  return answer;
 }
 
 // The device-information arguments are not looked at (setupapi.h is not

@@ -7,11 +7,13 @@
 #include <gtest/gtest.h>
 #include <string.h>
 
+#include <regex>
 #include <thread>
 
 #include "devsetup/device_setup.h"
 #include "fakes/fake_folder.h"
 #include "fakes/fake_log.h"
+#include "installer/command_line.h"
 #include "installer/install_sequence.h"
 #include "installer/resource_ids.h"
 
@@ -24,19 +26,23 @@ const std::string kPath259 = "C:\\" + std::string(252, 'p') + ".inf", kPath260 =
 const HWND kOwner = reinterpret_cast<HWND>(0x12345);
 
 // The lines the fake setup libraries write for their two calls.
-std::string UpdateLine(HWND owner, const char* id, const std::string& inf) {
-  return "newdev.dll UpdateDriver " + std::to_string(reinterpret_cast<ULONG_PTR>(owner)) + " " + id + " " + inf + " 1 set";
+std::string UpdateLine(HWND owner, const char* id, const std::string& inf, const char* flags = "1") {
+  return "newdev.dll UpdateDriver " + std::to_string(reinterpret_cast<ULONG_PTR>(owner)) + " " + id + " " + inf + " " + flags + " set";
 }
 std::string CopyLine(const std::string& inf, const char* from) { return "SetupCopyOEMInf " + inf + " " + from + " 1 0 0 0 0 0"; }
 
+// Where the fake setup libraries go: the system folder, a fake newdev.dll
+// beside the program only, or nowhere (the platform's own serve).
+enum Fakes { kSystemFakes, kPlantedNewdev, kNoFakes };
+
 // `program` from the build tree as `as` and the package in one folder, the
-// fakes in the system folder (or, `planted`, a fake newdev.dll beside the
-// program only); a scratch folder as the temporary one.
+// fakes as `fakes` says; a scratch folder as the temporary one.
 struct Medium {
-  Medium(const std::string& program, const std::string& as, bool planted = false) {
+  Medium(const std::string& program, const std::string& as, Fakes fakes = kSystemFakes) {
     ok = CopyFileA(BuildPath(program).c_str(), folder.File(as).c_str(), FALSE);
     for (const char* name : {"newdev.dll", "setupapi.dll", "cfgmgr32.dll"})
-      ok = ok && (planted ? name[0] != 'n' || folder.PlantBeside("setupapi.dll", name) : folder.AddFake("setupapi.dll", name));
+      ok = ok && (fakes == kNoFakes || (fakes == kPlantedNewdev ? name[0] != 'n' || folder.PlantBeside("setupapi.dll", name)
+                                                                 : folder.AddFake("setupapi.dll", name)));
     for (const char* const* name = kStagedFiles; *name; ++name)
       ok = ok && CopyFileA(BuildPath(std::string("bin\\") + *name).c_str(), folder.File(*name).c_str(), FALSE);
   }
@@ -64,7 +70,7 @@ HWND FindDialog(const std::string& title) {
 // sub-key) exist while the object lives.
 struct InstallerRun : Medium {
   InstallerRun(const char* newdev, const char* setupapi, bool planted = false)
-      : Medium("bin\\Bramcot.exe", "Bramcot.exe", planted) {
+      : Medium("bin\\Bramcot.exe", "Bramcot.exe", planted ? kPlantedNewdev : kSystemFakes) {
     const std::string name = "bramtest_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(GetTickCount());
     block = CreateEventA(nullptr, TRUE, FALSE, name.c_str());
     FakeFolder::Environment environment = Environment(newdev, setupapi);
@@ -170,6 +176,166 @@ TEST(Installer, Ends) {
       PostMessageA(box, WM_COMMAND, IDOK, 0);
     }
     EXPECT_EQ(0u, run.Finish());  // not 0xDEAD: ended within the run's time
+  }
+}
+
+// The command line as read: mode, /quiet, the log file, the argument not
+// understood.
+TEST(Installer, CommandLine) {
+  const std::string path259 = "C:\\" + std::string(256, 'l');
+  const struct {
+    std::string line;
+    CommandLine::Mode mode;
+    int quiet;
+    std::string log, bad;
+  } cases[] = {
+      {"", CommandLine::kDialog, 0, "", ""},
+      {" \t/log x.log ", CommandLine::kDialog, 0, "x.log", ""},
+      {"-QUIET /Log \"C:\\a b\\x.log\"", CommandLine::kQuiet, 1, "C:\\a b\\x.log", ""},
+      {"/?  /quiet", CommandLine::kUsage, 1, "", ""},
+      {"/x /quiet /y", CommandLine::kBad, 1, "", "/x"},
+      {"/quiet /quiet", CommandLine::kBad, 1, "", "/quiet"},
+      {"/quiet /log", CommandLine::kBad, 1, "", "/log"},
+      {"/log " + path259, CommandLine::kDialog, 0, path259, ""},
+      {"/log " + path259 + "l /quiet", CommandLine::kBad, 1, "", "/log"},
+      {"\"\"", CommandLine::kBad, 0, "", "\"\""},
+      {"setup.exe", CommandLine::kBad, 0, "", "setup.exe"},
+  };
+  for (const auto& c : cases) {
+    CommandLine line;
+    ParseCommandLine(c.line.c_str(), &line);
+    EXPECT_EQ(c.mode, line.mode) << c.line;
+    EXPECT_EQ(c.quiet, line.quiet) << c.line;
+    EXPECT_EQ(c.log, line.logFile) << c.line;
+    EXPECT_EQ(c.bad, line.badArgument) << c.line;
+  }
+}
+
+// Bramcot.exe /quiet beside the fakes: no window, the outcome's exit code, the
+// device calls without an owner and with nobody to answer, and each step in
+// install.log (and in the /log file, line for line). "$S" stands for the
+// staging folder, "$P" for the program's.
+TEST(Installer, Unattended) {
+  const std::vector<std::string> copied = {"copy RTL2831UBDA.inf: done", "copy RTL2831UBDA.sys: done",
+                                           "copy RTL2831UUSB.sys: done"};
+  const std::string bound = "device installer: UpdateDriverForPlugAndPlayDevicesA bound, SetupCopyOEMInfA bound";
+  const std::string notFirst = "update USB\\Vid_14aa&Pid_0160: not updated, error 0xE000020B";
+  const std::string notSecond = "update USB\\Vid_14aa&Pid_0161: not updated, error 0xE000020B";
+  const struct {
+    const char *arguments, *newdev, *setupapi, *missing;
+    DWORD exitCode;
+    std::vector<std::string> log;
+  } cases[] = {
+      {"/quiet", kFirstHardwareId, "0", nullptr, 0,
+       {copied[0], copied[1], copied[2], "copy Coldrune.dll: done", bound,
+        "update USB\\Vid_14aa&Pid_0160: updated, restart requested", notSecond,
+        "pre-install $SRTL2831UBDA.inf: failed, error 5: Access denied.",
+        "message: Your new DVB-T driver was successfully installed.", "outcome: installed"}},
+      {"/log \"$Sextra log.txt\" /QUIET", "0", "1", nullptr, 2,
+       {copied[0], copied[1], copied[2], "copy Coldrune.dll: done", bound, notFirst, notSecond,
+        "pre-install $SRTL2831UBDA.inf: done", "remove HKLM\\SYSTEM\\CurrentControlSet\\Enum\\USB\\Vid_14aa&Pid_0160: done",
+        "remove HKLM\\SYSTEM\\CurrentControlSet\\Enum\\USB\\Vid_14aa&Pid_0161: done",
+        "message: Your new DVB-T driver was successfully pre-installed. Please connect your DVB-T USB device now and follow the wizard.",
+        "outcome: pre-installed"}},
+      {"/quiet", "1", "1", "Coldrune.dll", 1,
+       {copied[0], copied[1], copied[2], "copy Coldrune.dll: error 2: File not found.",
+        "message: Can't install new DVB-T driver.", "outcome: failed"}},
+      {"/quiet /x", "1", "1", nullptr, 1639, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    Medium medium("bin\\Bramcot.exe", "Bramcot.exe");
+    ASSERT_TRUE(medium.ok);
+    if (c.missing) DeleteFileA(medium.folder.File(c.missing).c_str());
+    const std::string staging = medium.Staged("");
+    auto expand = [&](std::string text) {
+      for (size_t at; (at = text.find("$S")) != std::string::npos;) text.replace(at, 2, staging);
+      return text;
+    };
+    DWORD exitCode = 0xDEAD;
+    ASSERT_TRUE(medium.folder.Run("Bramcot.exe", expand(c.arguments), medium.Environment(c.newdev, c.setupapi), 30000, &exitCode));
+    EXPECT_EQ(c.exitCode, exitCode);
+
+    std::vector<std::string> log = ReadLines(staging + "install.log");
+    if (c.log.empty()) {
+      EXPECT_TRUE(log.empty());
+      continue;
+    }
+    ASSERT_EQ(c.log.size() + 4, log.size());
+    EXPECT_TRUE(std::regex_match(log[0], std::regex("==== \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d Bramcot \\[1\\.02\\], command line: " +
+                                                    std::regex_replace(expand(c.arguments), std::regex("[\\\\.\\[\\]]"), "\\$&"))))
+        << log[0];
+    EXPECT_TRUE(std::regex_match(log[1], std::regex("system: .+ \\[\\d+\\.\\d+\\] Build \\d+.*"))) << log[1];
+    EXPECT_EQ("staging folder " + staging + ": done", log[2]);
+    EXPECT_EQ("program folder: " + medium.folder.Path(), log[3]);
+    for (size_t i = 0; i < c.log.size(); ++i) EXPECT_EQ(expand(c.log[i]), log[i + 4]);
+    if (c.exitCode == 2) {
+      EXPECT_EQ(log, ReadLines(staging + "extra log.txt"));
+    } else if (c.exitCode == 0) {
+      EXPECT_EQ(UpdateLine(nullptr, kSecondHardwareId, staging + kPackageInf, "5"), medium.folder.LogLines().at(1));
+    }
+  }
+}
+
+// A receiver with the first hardware ID plugged in (tools/demo's
+// device_helper.exe), pulled out again when the object goes.
+struct Receiver {
+  Receiver() {
+    const std::string out = scratch.File("device.txt");
+    DWORD code = 1;
+    std::string text;
+    ok = RunProgram(Helper() + " create " + kFirstHardwareId + " \"" + out + "\"", 30000, &code) && code == 0 &&
+         ReadFileBytes(out, &text);
+    instance = text.substr(0, text.find_first_of("\r\n"));
+  }
+  ~Receiver() {
+    DWORD code;
+    if (ok) RunProgram(Helper() + " remove " + instance, 30000, &code);
+  }
+  static std::string Helper() { return "\"" + BuildPath("demobin\\device_helper.exe") + "\""; }
+  // The device's driver key, set once a driver was bound to it.
+  std::string Driver() const {
+    char value[256] = "";
+    DWORD size = sizeof(value);
+    RegGetValueA(HKEY_LOCAL_MACHINE, ("System\\CurrentControlSet\\Enum\\" + instance).c_str(), "Driver", RRF_RT_REG_SZ,
+                 nullptr, value, &size);
+    return value;
+  }
+  ScratchFolder scratch;
+  bool ok = false;
+  std::string instance;
+};
+
+// Help and a bad argument without /quiet: the usage in a message box, then the
+// exit code. With a plugged-in receiver and the platform's own device
+// installer, /quiet binds the driver to it and says "installed".
+TEST(Installer, UsageAndReceiver) {
+  const struct {
+    const char* arguments;
+    const char* text;  // how the message begins; null: no message
+    DWORD exitCode;
+  } cases[] = {{"/?", "Usage: Bramcot.exe [/quiet] [/log FILE]", 0},
+               {"/bogus", "Unknown argument: /bogus\n\nUsage:", 1639},
+               {"/quiet", nullptr, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    Medium medium("bin\\Bramcot.exe", "Bramcot.exe", kNoFakes);
+    ASSERT_TRUE(medium.ok);
+    Receiver receiver;
+    ASSERT_TRUE(receiver.ok);
+    DWORD exitCode = 0xDEAD;
+    std::thread runner([&] { medium.folder.Run("Bramcot.exe", c.arguments, medium.Environment("", ""), 60000, &exitCode); });
+    if (c.text) {
+      HWND box = FindDialog(kMessageCaption);
+      char text[2048] = "";  // the box's text: its one static that has any
+      for (HWND item = nullptr; !*text && (item = FindWindowExA(box, item, "Static", nullptr));)
+        GetWindowTextA(item, text, sizeof(text));
+      EXPECT_EQ(0, strncmp(text, c.text, strlen(c.text))) << text;
+      PostMessageA(box, WM_COMMAND, IDOK, 0);
+    }
+    runner.join();
+    EXPECT_EQ(c.exitCode, exitCode);
+    EXPECT_EQ(!c.text, !receiver.Driver().empty());
   }
 }
 
