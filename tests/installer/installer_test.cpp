@@ -14,6 +14,7 @@
 #include "fakes/fake_folder.h"
 #include "fakes/fake_log.h"
 #include "installer/command_line.h"
+#include "installer/install_log.h"
 #include "installer/install_sequence.h"
 #include "installer/resource_ids.h"
 
@@ -336,6 +337,31 @@ TEST(Installer, UsageAndReceiver) {
     runner.join();
     EXPECT_EQ(c.exitCode, exitCode);
     EXPECT_EQ(!c.text, !receiver.Driver().empty());
+  }
+}
+
+// A log that reached its limit is moved aside, replacing an older one, before
+// the run's first line, or emptied when it cannot be (a folder stands in the
+// way); one byte short of it, the run is appended.
+TEST(InstallLog, SizeLimit) {
+  const struct {
+    DWORD size;
+    bool folderInTheWay, kept;
+  } cases[] = {{InstallLog::kSizeLimit - 1, false, true}, {InstallLog::kSizeLimit, false, false}, {InstallLog::kSizeLimit, true, false}};
+  for (const auto& c : cases) {
+    ScratchFolder folder;
+    const std::string path = folder.File("install.log"), earlier(c.size, 'x');
+    ASSERT_TRUE((c.folderInTheWay ? CreateDirectoryA((path + ".old").c_str(), nullptr) : WriteFileBytes(path + ".old", "oldest")) &&
+                WriteFileBytes(path, earlier));
+    {
+      InstallLog log;
+      log.Open(path.c_str());
+      log.Line("run %d", 2);
+    }
+    std::string now, moved;
+    ReadFileBytes(path, &now), ReadFileBytes(path + ".old", &moved);
+    EXPECT_EQ(c.kept ? earlier + "run 2\r\n" : "run 2\r\n", now) << c.size;
+    EXPECT_EQ(c.kept ? "oldest" : c.folderInTheWay ? "" : earlier, moved) << c.size;
   }
 }
 
