@@ -43,14 +43,9 @@ int CloseAndWait(HANDLE process, HWND window) {
 // within a minute or does not close.
 double SecondsToDialog(const std::string& program) {
   const std::string folder = program.substr(0, program.rfind('\\'));
-  std::string line = "\"" + program + "\"";
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process = {};
+  PROCESS_INFORMATION process;
   const double start = Seconds();
-  if (!CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                      &process))
-    return -1;
+  if (!StartProgram(program, "", folder, &process)) return -1;
   HWND window = nullptr;
   while (!(window = VisibleWindowOf(process.dwProcessId)) && Seconds() - start < 60 &&
          WaitForSingleObject(process.hProcess, 1) == WAIT_TIMEOUT) {

@@ -1,5 +1,5 @@
 // What the timing programs share: a QueryPerformanceCounter clock, the lines
-// scripts/bench.sh reads, and paths beside the running program.
+// scripts/bench.sh reads, paths beside the running program, and starting one.
 //   figure NAME SECONDS FLOOR-SECONDS   one measurement and its floor
 //   note NAME TEXT                      what the figure measures, for the table
 #ifndef TESTS_BENCH_BENCH_SUPPORT_H_
@@ -41,6 +41,18 @@ inline std::string ProgramFolder() {
   GetModuleFileNameA(nullptr, path, MAX_PATH);
   std::string folder(path);
   return folder.substr(0, folder.rfind('\\') + 1);
+}
+
+// Starts `program` with `arguments` (may be empty) in `folder`; 1 when it
+// started, and `process` then holds its handles for the caller to close.
+inline int StartProgram(const std::string& program, const std::string& arguments, const std::string& folder,
+                        PROCESS_INFORMATION* process) {
+  std::string line = "\"" + program + "\"" + (arguments.empty() ? "" : " " + arguments);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  *process = {};
+  return CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                        process) != FALSE;
 }
 
 // Prints the reason to stderr and gives the exit code of a failed run.
