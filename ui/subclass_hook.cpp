@@ -17,22 +17,36 @@ int SubclassHookBase::AttachAs(const char* property, WNDPROC procedure, HWND tar
   return 1;
 }
 
+// The property of a family whose procedure was left in a window's chain by
+// an out-of-order Detach: not a hook, but it keeps the family's property
+// taken, so no new hook of the family can be installed above the old
+// procedure and be called again through it, endlessly.
+static void* const kLeftInChain = reinterpret_cast<void*>(1);
+
 int SubclassHookBase::DetachAs(const char* property, WNDPROC procedure) {
   if (!previous) return 0;
   // Another procedure installed after ours still calls ours: putting ours
   // back would cut it out of the chain.
-  if (GetWindowLongPtrA(window, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(procedure))
-    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-  if (GetPropA(window, property) == this) RemovePropA(window, property);
+  const bool installed = GetWindowLongPtrA(window, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(procedure);
+  if (installed) SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+  if (GetPropA(window, property) == this) {
+    if (installed)
+      RemovePropA(window, property);
+    else
+      SetPropA(window, property, kLeftInChain);
+  }
   previous = nullptr;
   return 1;
 }
 
 LRESULT SubclassHookBase::Dispatch(const char* property, WNDPROC procedure, HWND target,
                                    UINT message, WPARAM wParam, LPARAM lParam) {
-  SubclassHookBase* hook = static_cast<SubclassHookBase*>(GetPropA(target, property));
-  if (!hook || !hook->previous) {
-    // Left in the chain by an out-of-order Detach: skip to the class.
+  void* const stored = GetPropA(target, property);
+  SubclassHookBase* hook = static_cast<SubclassHookBase*>(stored);
+  if (!hook || stored == kLeftInChain || !hook->previous) {
+    // Left in the chain by an out-of-order Detach: skip to the class. The
+    // window's end frees the family's property.
+    if (message == WM_NCDESTROY && stored == kLeftInChain) RemovePropA(target, property);
     WNDPROC classProcedure = reinterpret_cast<WNDPROC>(GetClassLongPtrA(target, GCLP_WNDPROC));
     if (!classProcedure || classProcedure == procedure) return 0;
     return CallWindowProcA(classProcedure, target, message, wParam, lParam);

@@ -48,7 +48,9 @@ typedef int (*SubclassHandler)(HWND window, UINT message, WPARAM wParam, LPARAM 
 //  - Detach puts the previous procedure back only while the family's
 //    procedure is still the one installed; a hook detached out of order
 //    leaves its procedure in the chain, which then forwards every message
-//    to the window class's procedure.
+//    to the window class's procedure, and keeps the family's property taken
+//    (a new hook of the family would call itself through it) until the
+//    window is destroyed.
 //  - WM_NCDESTROY detaches the hook (property removed) before the message
 //    goes on, so a window destroyed while attached keeps no property and a
 //    later Detach returns 0.

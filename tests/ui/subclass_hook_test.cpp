@@ -10,7 +10,10 @@ static HANDLE propertyAtDestroy = nullptr;
 
 static LRESULT CALLBACK ClassProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == kProbe) return seen += 'c', 0x1234;
-  if (message == WM_NCDESTROY) propertyAtDestroy = GetPropA(window, SubclassHook<kSeparatorFamily>::kPropertyName.text);
+  if (message == WM_NCDESTROY)  // either family's property still there
+    propertyAtDestroy = reinterpret_cast<HANDLE>(
+        reinterpret_cast<UINT_PTR>(GetPropA(window, SubclassHook<kSeparatorFamily>::kPropertyName.text)) |
+        reinterpret_cast<UINT_PTR>(GetPropA(window, SubclassHook<kHyperlinkFamily>::kPropertyName.text)));
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -55,7 +58,12 @@ TEST(SubclassHookTest, FamiliesStackAndDetachInEitherOrder) {
     if (latestFirst) { EXPECT_EQ(linkHook.Detach(), 1); }
     EXPECT_EQ(GetWindowLongPtrA(window, GWLP_WNDPROC) == classProcedure, latestFirst);
   }
-  // Destroyed while a hook is attached: the hook lets go first.
+  // The family left in the chain takes no new hook, which would pass every
+  // message to itself through the old procedure, without end.
+  EXPECT_EQ(linkHook.Attach(window, Handler, link), 0);
+  EXPECT_EQ(probe(), "4660 Sc");
+  // Destroyed while a hook is attached: the hook lets go first, and the
+  // family left in the chain gives its property up.
   ASSERT_TRUE(DestroyWindow(window));
   EXPECT_EQ(propertyAtDestroy, nullptr);
   EXPECT_FALSE(separatorHook.Attached());
