@@ -23,10 +23,7 @@ namespace {
 const char* const kMedium[] = {"E:\\Zovodav\\setup.exe", "E:\\Zovodav\\DirectX\\dxsetup.exe", "E:\\_exec\\Tollet.exe",
                                "E:\\_exec\\VaskDT220.exe", "E:\\_exec\\VaskDT620.exe", "E:\\_exec\\VaskDT2831.exe"};
 const std::string kStub = BuildPath("testbin\\launch_stub.exe");
-const std::string kInf = [] {
-  char windows[MAX_PATH];
-  return std::string(windows, GetWindowsDirectoryA(windows, MAX_PATH)) + "\\inf\\";
-}();
+const std::string kInf = std::string(getenv("windir")) + "\\inf\\";
 const char kStarted2831[] = "E:\\_exec\\VaskDT2831.exe||E:\\";
 
 // The install CD in E:, each program on it a copy of the helper. With
@@ -226,12 +223,10 @@ SYSTEMTIME Date(DWORD yyyymmdd, WORD hhmm) {
 // The creation time of a file created at `local` in this process's time
 // zone (ctest runs the table again under TZ=EST5 and TZ=JST-9).
 FILETIME CreatedAt(const SYSTEMTIME& local) {
-  TIME_ZONE_INFORMATION zone;
-  GetTimeZoneInformation(&zone);
-  ULARGE_INTEGER time;
-  SystemTimeToFileTime(&local, reinterpret_cast<FILETIME*>(&time));
-  time.QuadPart += zone.Bias * 60LL * 10000000;  // UTC = local + bias minutes
-  return FILETIME{time.LowPart, time.HighPart};
+  FILETIME time, utc;
+  SystemTimeToFileTime(&local, &time);
+  LocalFileTimeToFileTime(&time, &utc);
+  return utc;
 }
 DWORD PeakWorkingSet() {
   PROCESS_MEMORY_COUNTERS counters = {};
