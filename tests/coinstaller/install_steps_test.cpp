@@ -239,38 +239,35 @@ const wchar_t kUtf16[] = L"\xFEFF[Models]\r\n%Dev% = Install, USB\\VID_14aa&PID_
 
 // The per-file step fed with synthetic find data (Linux cannot set a file's
 // creation time): created on `created` at 23:59 local time unless given,
-// the local date `today`. Day, month and year differ one at a time, and
-// across a month's and a year's end; "same day" is the local calendar day.
+// the local date 2026-12-07. Day, month and year differ one at a time;
+// "same day" is the local calendar day.
 TEST(SameDayPackage, PerFileDecisions) {
   const DWORD kToday = 20261207;
   const std::string kLongLine = "USB\\VID_14aa&PID_0160 " + std::string(10 << 20, 'x') + "\n";
   const struct {
-    DWORD created, today;
+    DWORD created;
     bool deleted;
     const char* name = "oem1.inf";
     std::string content = kFamily3;
     ReceiverFamily family = 3;
     WORD hhmm = 2359;
   } cases[] = {
-      {kToday, kToday, true},
-      {20261206, kToday, false},
-      {20261206, kToday, false, "oem1.inf", kFamily3, 3, 2000},  // after 00:00 UTC west of it
-      {kToday, kToday, true, "oem1.inf", kFamily3, 3, 30},       // before 00:00 UTC east of it
-      {20261107, kToday, false},
-      {20251207, kToday, false},
-      {20261130, 20261201, false},
-      {20261231, 20270101, false},
-      {kToday, kToday, false, "oem3.inf", "USB\\VID_14AA&PID_0620\n"},
-      {kToday, kToday, true, "oem4.inf", std::string(reinterpret_cast<const char*>(kUtf16), sizeof(kUtf16) - 2)},
-      {kToday, kToday, true, "OEM7.INF"},      // its OEM7.PNF goes too
-      {kToday, kToday, true, "oem1.inf.inf"},  // only the last ".inf" becomes ".pnf"
-      {kToday, kToday, false, "oem3.infx"},    // found only through its short name OEM3~1.INF
-      {kToday, kToday, false, "oem9.inf", ""},  // a folder
-      {kToday, kToday, false, "oem5.inf", kLongLine + kFamily3},  // a line over the cap: skipped whole
-      {kToday, kToday, false, "oem10.inf", kFamily3, 4},  // a family that does not exist
+      {kToday, true},
+      {20261206, false},  // after 00:00 UTC west of it
+      {kToday, true, "oem1.inf", kFamily3, 3, 30},  // before 00:00 UTC east of it
+      {20261107, false},
+      {20251207, false},
+      {kToday, false, "oem3.inf", "USB\\VID_14AA&PID_0620\n"},
+      {kToday, true, "oem4.inf", std::string(reinterpret_cast<const char*>(kUtf16), sizeof(kUtf16) - 2)},
+      {kToday, true, "OEM7.INF"},      // its OEM7.PNF goes too
+      {kToday, true, "oem1.inf.inf"},  // only the last ".inf" becomes ".pnf"
+      {kToday, false, "oem3.infx"},    // found only through its short name OEM3~1.INF
+      {kToday, false, "oem9.inf", ""},  // a folder
+      {kToday, false, "oem5.inf", kLongLine + kFamily3},  // a line over the cap: skipped whole
+      {kToday, false, "oem10.inf", kFamily3, 4},  // a family that does not exist
       // Family 0's IDs differ only in their last character.
-      {kToday, kToday, true, "oem11.inf", "x usb\\vid_14aa&pid_0222&mi_00\r\n", 0},
-      {kToday, kToday, false, "oem11.inf", "%D%=I,USB\\VID_14AA&PID_022\r\n", 0},
+      {kToday, true, "oem11.inf", "x usb\\vid_14aa&pid_0222&mi_00\r\n", 0},
+      {kToday, false, "oem11.inf", "%D%=I,USB\\VID_14AA&PID_022\r\n", 0},
   };
   sameDayClock = FakeClock;
   for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
@@ -287,7 +284,7 @@ TEST(SameDayPackage, PerFileDecisions) {
     WIN32_FIND_DATAA entry = {};
     entry.dwFileAttributes = GetFileAttributesA(inf.c_str());
     entry.ftCreationTime = CreatedAt(Date(c.created, c.hhmm));
-    fakeToday = Date(c.today, 1200);
+    fakeToday = Date(kToday, 1200);
     lstrcpynA(entry.cFileName, c.name, MAX_PATH);
     const DWORD peak = PeakWorkingSet();
     EXPECT_EQ(!c.deleted, RemoveIfSameDayPackage(&entry, &walk));
