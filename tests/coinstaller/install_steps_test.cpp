@@ -220,14 +220,6 @@ SYSTEMTIME Date(DWORD yyyymmdd, WORD hhmm) {
   return {WORD(yyyymmdd / 10000), WORD(yyyymmdd / 100 % 100), 0, WORD(yyyymmdd % 100), WORD(hhmm / 100),
           WORD(hhmm % 100), 0, 0};
 }
-// The creation time of a file created at `local` in this process's time
-// zone (ctest runs the table again under TZ=EST5 and TZ=JST-9).
-FILETIME CreatedAt(const SYSTEMTIME& local) {
-  FILETIME time, utc;
-  SystemTimeToFileTime(&local, &time);
-  LocalFileTimeToFileTime(&time, &utc);
-  return utc;
-}
 DWORD PeakWorkingSet() {
   PROCESS_MEMORY_COUNTERS counters = {};
   K32GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
@@ -270,6 +262,7 @@ TEST(SameDayPackage, PerFileDecisions) {
       {kToday, false, "oem11.inf", "%D%=I,USB\\VID_14AA&PID_022\r\n", 0},
   };
   sameDayClock = FakeClock;
+  fakeToday = Date(kToday, 1200);
   for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
     const auto& c = cases[i];
     SCOPED_TRACE(testing::Message() << "case " << i << " " << c.name);
@@ -283,8 +276,12 @@ TEST(SameDayPackage, PerFileDecisions) {
     walk.folder.Assign(folder.Path().c_str());
     WIN32_FIND_DATAA entry = {};
     entry.dwFileAttributes = GetFileAttributesA(inf.c_str());
-    entry.ftCreationTime = CreatedAt(Date(c.created, c.hhmm));
-    fakeToday = Date(kToday, 1200);
+    // Created at the row's local time in this process's time zone (ctest
+    // runs the table again under TZ=EST5 and TZ=JST-9).
+    const SYSTEMTIME created = Date(c.created, c.hhmm);
+    FILETIME local;
+    SystemTimeToFileTime(&created, &local);
+    LocalFileTimeToFileTime(&local, &entry.ftCreationTime);
     lstrcpynA(entry.cFileName, c.name, MAX_PATH);
     const DWORD peak = PeakWorkingSet();
     EXPECT_EQ(!c.deleted, RemoveIfSameDayPackage(&entry, &walk));
