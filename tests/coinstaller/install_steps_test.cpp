@@ -23,10 +23,7 @@ namespace {
 const char* const kMedium[] = {"E:\\Zovodav\\setup.exe", "E:\\Zovodav\\DirectX\\dxsetup.exe", "E:\\_exec\\Tollet.exe",
                                "E:\\_exec\\VaskDT220.exe", "E:\\_exec\\VaskDT620.exe", "E:\\_exec\\VaskDT2831.exe"};
 const std::string kStub = BuildPath("testbin\\launch_stub.exe");
-const std::string kInf = [] {
-  char windows[MAX_PATH];
-  return std::string(windows, GetWindowsDirectoryA(windows, MAX_PATH)) + "\\inf\\";
-}();
+const std::string kInf = std::string(getenv("windir")) + "\\inf\\";
 const char kStarted2831[] = "E:\\_exec\\VaskDT2831.exe||E:\\";
 
 // The install CD in E:, each program on it a copy of the helper. With
@@ -223,16 +220,6 @@ SYSTEMTIME Date(DWORD yyyymmdd, WORD hhmm) {
   return {WORD(yyyymmdd / 10000), WORD(yyyymmdd / 100 % 100), 0, WORD(yyyymmdd % 100), WORD(hhmm / 100),
           WORD(hhmm % 100), 0, 0};
 }
-// The creation time of a file created at `local` in this process's time
-// zone (ctest runs the table again under TZ=EST5 and TZ=JST-9).
-FILETIME CreatedAt(const SYSTEMTIME& local) {
-  TIME_ZONE_INFORMATION zone;
-  GetTimeZoneInformation(&zone);
-  ULARGE_INTEGER time;
-  SystemTimeToFileTime(&local, reinterpret_cast<FILETIME*>(&time));
-  time.QuadPart += zone.Bias * 60LL * 10000000;  // UTC = local + bias minutes
-  return FILETIME{time.LowPart, time.HighPart};
-}
 DWORD PeakWorkingSet() {
   PROCESS_MEMORY_COUNTERS counters = {};
   K32GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
@@ -244,40 +231,38 @@ const wchar_t kUtf16[] = L"\xFEFF[Models]\r\n%Dev% = Install, USB\\VID_14aa&PID_
 
 // The per-file step fed with synthetic find data (Linux cannot set a file's
 // creation time): created on `created` at 23:59 local time unless given,
-// the local date `today`. Day, month and year differ one at a time, and
-// across a month's and a year's end; "same day" is the local calendar day.
+// the local date 2026-12-07. Day, month and year differ one at a time;
+// "same day" is the local calendar day.
 TEST(SameDayPackage, PerFileDecisions) {
   const DWORD kToday = 20261207;
   const std::string kLongLine = "USB\\VID_14aa&PID_0160 " + std::string(10 << 20, 'x') + "\n";
   const struct {
-    DWORD created, today;
+    DWORD created;
     bool deleted;
     const char* name = "oem1.inf";
     std::string content = kFamily3;
     ReceiverFamily family = 3;
     WORD hhmm = 2359;
   } cases[] = {
-      {kToday, kToday, true},
-      {20261206, kToday, false},
-      {20261206, kToday, false, "oem1.inf", kFamily3, 3, 2000},  // after 00:00 UTC west of it
-      {kToday, kToday, true, "oem1.inf", kFamily3, 3, 30},       // before 00:00 UTC east of it
-      {20261107, kToday, false},
-      {20251207, kToday, false},
-      {20261130, 20261201, false},
-      {20261231, 20270101, false},
-      {kToday, kToday, false, "oem3.inf", "USB\\VID_14AA&PID_0620\n"},
-      {kToday, kToday, true, "oem4.inf", std::string(reinterpret_cast<const char*>(kUtf16), sizeof(kUtf16) - 2)},
-      {kToday, kToday, true, "OEM7.INF"},      // its OEM7.PNF goes too
-      {kToday, kToday, true, "oem1.inf.inf"},  // only the last ".inf" becomes ".pnf"
-      {kToday, kToday, false, "oem3.infx"},    // found only through its short name OEM3~1.INF
-      {kToday, kToday, false, "oem9.inf", ""},  // a folder
-      {kToday, kToday, false, "oem5.inf", kLongLine + kFamily3},  // a line over the cap: skipped whole
-      {kToday, kToday, false, "oem10.inf", kFamily3, 4},  // a family that does not exist
+      {kToday, true},
+      {20261206, false},  // after 00:00 UTC west of it
+      {kToday, true, "oem1.inf", kFamily3, 3, 30},  // before 00:00 UTC east of it
+      {20261107, false},
+      {20251207, false},
+      {kToday, false, "oem3.inf", "USB\\VID_14AA&PID_0620\n"},
+      {kToday, true, "oem4.inf", std::string(reinterpret_cast<const char*>(kUtf16), sizeof(kUtf16) - 2)},
+      {kToday, true, "OEM7.INF"},      // its OEM7.PNF goes too
+      {kToday, true, "oem1.inf.inf"},  // only the last ".inf" becomes ".pnf"
+      {kToday, false, "oem3.infx"},    // found only through its short name OEM3~1.INF
+      {kToday, false, "oem9.inf", ""},  // a folder
+      {kToday, false, "oem5.inf", kLongLine + kFamily3},  // a line over the cap: skipped whole
+      {kToday, false, "oem10.inf", kFamily3, 4},  // a family that does not exist
       // Family 0's IDs differ only in their last character.
-      {kToday, kToday, true, "oem11.inf", "x usb\\vid_14aa&pid_0222&mi_00\r\n", 0},
-      {kToday, kToday, false, "oem11.inf", "%D%=I,USB\\VID_14AA&PID_022\r\n", 0},
+      {kToday, true, "oem11.inf", "x usb\\vid_14aa&pid_0222&mi_00\r\n", 0},
+      {kToday, false, "oem11.inf", "%D%=I,USB\\VID_14AA&PID_022\r\n", 0},
   };
   sameDayClock = FakeClock;
+  fakeToday = Date(kToday, 1200);
   for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
     const auto& c = cases[i];
     SCOPED_TRACE(testing::Message() << "case " << i << " " << c.name);
@@ -291,8 +276,12 @@ TEST(SameDayPackage, PerFileDecisions) {
     walk.folder.Assign(folder.Path().c_str());
     WIN32_FIND_DATAA entry = {};
     entry.dwFileAttributes = GetFileAttributesA(inf.c_str());
-    entry.ftCreationTime = CreatedAt(Date(c.created, c.hhmm));
-    fakeToday = Date(c.today, 1200);
+    // Created at the row's local time in this process's time zone (ctest
+    // runs the table again under TZ=EST5 and TZ=JST-9).
+    const SYSTEMTIME created = Date(c.created, c.hhmm);
+    FILETIME local;
+    SystemTimeToFileTime(&created, &local);
+    LocalFileTimeToFileTime(&local, &entry.ftCreationTime);
     lstrcpynA(entry.cFileName, c.name, MAX_PATH);
     const DWORD peak = PeakWorkingSet();
     EXPECT_EQ(!c.deleted, RemoveIfSameDayPackage(&entry, &walk));

@@ -37,13 +37,13 @@ TEST(OsKind, ClassificationReleasesAndName) {
       {{1, 4, 50, 0, ""}, "2 c72 unknown dos kernel 0x2"}, {{1, 0x10004, 0, 0, ""}, "2 2 unknown dos kernel 0x2"},
       {{2, 0x10005, 0x10001, 0, ""}, "201 381 Windows XP"}, {{2, 5, 0, 0, ""}, "101 181 Windows 2000"},
       {{2, 4, 0, 0, ""}, "81 81 Windows NT4"}, {{2, 6, 1, 0, ""}, "1 3381 unknown nt kernel 0x1"},
-      // 8, 8.1 and 10: NT releases after Vista, each satisfying every NT release named.
-      {{2, 6, 2, 9200, ""}, "1 3381 unknown nt kernel 0x1"},
+      // 8.1 and 10: NT releases after Vista, each satisfying every NT release named.
       {{2, 6, 3, 9600, ""}, "24000001 3381 unknown nt kernel 0x24000001", {"WinNT", 0, 0, 0, 0, 0, 0, 1, 0, 0, nullptr}},
       {{2, 10, 0, 19045, ""}, "40000001 3381 unknown nt kernel 0x40000001", {"ServerNT", 0, 0, 0, 0, 0, 0, 0, 0, 0, nullptr}},
       {xp, "24020201 381 Windows XP [Workstation] [TerminalSession]", {"WinNT", 0, 0, 0, 0, 0, 0, 1, 0, 0, nullptr}},
       {{2, 6, 0, 0, ""}, "2202001 3381 Windows Vista [MediaCenter Vista]", {nullptr, 0, 0, 0, 0, 0, 1, 0, 0, 0, "5.0"}},
-      {xp, "20420201 381 Windows XP [Workstation] [MediaCenter 2004]", {"winnt", 0, 0, 0, 0, 0, 0, 0, 0, 0, "2.1"}},
+      // The coinstaller's exact match of the service pack.
+      {xp, "20420201 381 Windows XP [Workstation] [MediaCenter 2004]", {"winnt", 0, 0, 0, 0, 0, 0, 0, 0, 0, "2.1"}, true},
       {xp, "40820201 381 Windows XP [Server] [MediaCenter 2005]", {"ServerNT", 0, 0, 0, 0, 0, 0, 0, 0, 0, "3"}},
       // Fundamentals needs "Installed" read and 1; Media Center idents 2 to 5.
       {xp, "8020201 381 Windows XP [PE Builder]", {nullptr, 0, 1, 0, 1, 0, 0, 0, 0, 0, "1.9"}},
