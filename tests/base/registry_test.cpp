@@ -79,19 +79,15 @@ TEST(RemoveTree, BadPathsAndWholeTrees) {
   for (const std::string& path : kept) EXPECT_TRUE(KeyExists(root.Handle(), path)) << path;
 }
 
-std::string DaclText(const std::string& path) {
+// The key's security descriptor with its DACL, as the registry hands it out.
+std::string DaclBytes(const std::string& path) {
   HKEY key;
-  char buffer[4096], *text = nullptr;
+  char buffer[4096];
   DWORD size = sizeof(buffer);
   if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, READ_CONTROL, &key)) return "";
   LONG status = RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, buffer, &size);
   RegCloseKey(key);
-  if (status || !ConvertSecurityDescriptorToStringSecurityDescriptorA(buffer, SDDL_REVISION_1,
-                                                                     DACL_SECURITY_INFORMATION, &text, nullptr))
-    return "";
-  std::string dacl = text;
-  LocalFree(text);
-  return dacl;
+  return status ? "" : std::string(buffer, size);
 }
 
 // A key owned by LocalSystem that denies everyone everything cannot be
@@ -106,7 +102,7 @@ TEST(RemoveTree, StoppedRemovalLeavesTheKeysTheirOwnDacl) {
                                  KEY_ALL_ACCESS, nullptr, &key, nullptr));
     RegCloseKey(key);
   }
-  const std::string before[] = {DaclText(top), DaclText(top + "\\m")};
+  const std::string before[] = {DaclBytes(top), DaclBytes(top + "\\m")};
   PSECURITY_DESCRIPTOR locked = nullptr;
   HKEY stuck;
   ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("O:SYD:(D;;GA;;;WD)", SDDL_REVISION_1, &locked, 0));
@@ -118,8 +114,8 @@ TEST(RemoveTree, StoppedRemovalLeavesTheKeysTheirOwnDacl) {
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, top + "\\a"));
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, top + "\\m") && KeyExists(HKEY_CURRENT_USER, top + "\\z"));
   EXPECT_NE(before[0], "");
-  EXPECT_EQ(before[0], DaclText(top));
-  EXPECT_EQ(before[1], DaclText(top + "\\m"));
+  EXPECT_EQ(before[0], DaclBytes(top));
+  EXPECT_EQ(before[1], DaclBytes(top + "\\m"));
 }
 
 }  // namespace
