@@ -16,14 +16,6 @@ using testing_support::WriteFileBytes;
 // Every ReadLine result, up to and including the first 0, with its line.
 typedef std::vector<std::pair<int, std::string>> Reads;
 
-Reads ReadFileLines(FileObject& file, const std::string& path, int wideUnits) {
-  Reads reads;
-  TextString line;
-  for (int result = file.Open(path.c_str(), FileObject::OpenRead, 0); result && reads.size() < 100000;)
-    reads.push_back({result = file.ReadLine(line, wideUnits), line.Buffer()});
-  return reads;
-}
-
 std::string Utf16(const std::wstring& text) {
   std::string bytes;
   for (wchar_t unit : text) bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
@@ -58,7 +50,10 @@ class FileObjectTest : public ::testing::Test {
     TextString line;
     for (int wideUnits = 0; wideUnits <= 1; ++wideUnits, file.Close()) {
       ASSERT_EQ(1, file.Open(decoy.c_str(), FileObject::OpenRead, 0) * file.ReadLine(line, wideUnits));
-      ASSERT_TRUE(ExpectedReads(bytes, wideUnits) == ReadFileLines(file, path, wideUnits)) << "mode " << wideUnits;
+      Reads reads;
+      for (int result = file.Open(path.c_str(), FileObject::OpenRead, 0); result && reads.size() < 100000;)
+        reads.push_back({result = file.ReadLine(line, wideUnits), line.Buffer()});
+      ASSERT_TRUE(ExpectedReads(bytes, wideUnits) == reads) << "mode " << wideUnits;
       EXPECT_EQ(0, file.ReadLine(line, wideUnits)) << "stays at the end";
     }
   }
@@ -127,10 +122,9 @@ BOOL WINAPI RecordFolder(LPCSTR path, LPSECURITY_ATTRIBUTES) {
   return SetLastError(exists ? ERROR_ALREADY_EXISTS : ERROR_BAD_NETPATH), !missing && !exists;
 }
 
-// Paths of 259, 260 and 261 characters pass whole: no MAX_PATH buffer on the way.
+// Paths of 260 and 261 characters pass whole: no MAX_PATH buffer on the way.
 TEST(FileObjectFolders, AttemptsPerPathShape) {
-  std::string at[3];
-  for (int k = 0; k < 3; ++k) at[k] = "C:\\" + std::string(254 + k, 'p') + "\\f";
+  const std::string at260 = "C:\\" + std::string(255, 'p') + "\\f", at261 = "C:\\" + std::string(256, 'p') + "\\f";
   const struct {
     std::string path;
     int stopBeforeLast, result;
@@ -142,8 +136,7 @@ TEST(FileObjectFolders, AttemptsPerPathShape) {
       {"\\\\server\\share\\dir\\f.txt", 1, 1, {"\\\\server", "\\\\server\\share"}, {"\\\\server", "\\\\server\\share", "\\\\server\\share\\dir"}},
       // An earlier failure does not count; a failing last attempt does.
       {"C:\\bad\\good", 0, 1, {"C:\\bad"}, {"C:\\bad", "C:\\bad\\good"}}, {"C:\\good\\bad", 0, 0, {"C:\\good\\bad"}, {"C:\\good", "C:\\good\\bad"}},
-      {at[0], 0, 1, {}, {at[0].substr(0, 257), at[0]}}, {at[1], 0, 1, {}, {at[1].substr(0, 258), at[1]}},
-      {at[2], 0, 1, {}, {at[2].substr(0, 259), at[2]}}};
+      {at260, 0, 1, {}, {at260.substr(0, 258), at260}}, {at261, 0, 1, {}, {at261.substr(0, 259), at261}}};
   for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
     attempts.clear();
     refused = cases[i].refused;
