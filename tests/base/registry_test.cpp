@@ -12,8 +12,6 @@
 
 namespace {
 
-using testing_support::ScratchKey;
-
 bool KeyExists(HKEY root, const std::string& path) { return RegistryKey().Open(root, path.c_str()); }
 bool CreateKey(HKEY root, const std::string& path) { return RegistryKey().Create(root, path.c_str(), KEY_ALL_ACCESS); }
 
@@ -30,7 +28,7 @@ TEST(RegistryKey, OpenAndQuery) {
                {REG_BINARY, "abc", 16, "abc", 0x636261}, {REG_BINARY, "abc", 4, "abc", 0x636261},
                {REG_BINARY, "abcd", 4, nullptr, 0x64636261},
                {REG_NONE, "", 16, nullptr, 0xAAAAAAAA}, {REG_DWORD, "\x78\x56\x34\x12", 16, "xV4\x12", 0x12345678}};
-  ScratchKey scratch;
+  testing_support::ScratchKey scratch;
   RegistryKey key;
   EXPECT_EQ(0, key.Open(scratch.Root(), (scratch.Path() + "\\absent").c_str()) + key.Open(scratch.Root(), "") +
                    key.Open(scratch.Root(), nullptr) + KeyExists(scratch.Root(), scratch.Path() + "\\absent"));
@@ -63,7 +61,7 @@ TEST(RegistryKey, OpenAndQuery) {
 // 255 characters (the longest); siblings whose names cut the tree's short or
 // extend it stay.
 TEST(RemoveTree, BadPathsAndWholeTrees) {
-  ScratchKey scratch;
+  testing_support::ScratchKey scratch;
   RegistryKey root;
   ASSERT_EQ(1, root.Create(scratch.Root(), scratch.Path().c_str(), KEY_ALL_ACCESS));
   const std::string tooLong(300, 'k'), kept[] = {"child", "tre", "trees\\x"},
