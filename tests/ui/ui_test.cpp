@@ -56,7 +56,6 @@ TEST(ChooseDialogFont, FaceAndSize) {
       {1, "Tahoma", -32767, 72, {"Tahoma"}, 0, "Tahoma 32767"},  // the largest point size
       {1, "Tahoma", -32768, 72, {"Tahoma"}, 0, "none"},
       {1, "Tahoma", 11, 96, {"Tahoma"}, 0, "none"},  // a cell height, not a character height
-      {1, "Tahoma", -11, 0, {"Tahoma"}, 0, "none"},  // no resolution
       {1, "Arial", -11, 96, {"Arial"}, 0, "none"},
       {0, "Tahoma", -11, 96, {"Tahoma"}, 0, "none"},  // metrics unreadable
   };
