@@ -57,7 +57,7 @@ bool FakeFolder::AddProgram(const std::string& program) {
 bool FakeFolder::Run(const std::string& program, const std::string& arguments,
                      const Environment& environment, DWORD timeoutMs, DWORD* exitCode) {
   Environment all = environment;
-  all.emplace_back("FAKE_LOG", LogPath());
+  all.emplace_back("FAKE_LOG", File("fake.log"));
   std::string block = EnvironmentBlock(all);
   const std::string settings = "Software\\Wine\\AppDefaults\\" + program;
   for (const std::string& name : native)

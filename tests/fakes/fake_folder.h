@@ -23,7 +23,6 @@ class FakeFolder {
  public:
   typedef std::vector<std::pair<std::string, std::string>> Environment;
 
-  FakeFolder() = default;
   // Puts the system's own libraries back.
   ~FakeFolder();
   // Not copyable: the scratch folder is not.
@@ -49,9 +48,8 @@ class FakeFolder {
   bool Run(const std::string& program, const std::string& arguments,
            const Environment& environment, DWORD timeoutMs, DWORD* exitCode);
 
-  std::string LogPath() const { return folder.File("fake.log"); }
   // The lines the fakes recorded, in order.
-  std::vector<std::string> LogLines() const { return ReadLines(LogPath()); }
+  std::vector<std::string> LogLines() const { return ReadLines(File("fake.log")); }
 
  private:
   ScratchFolder folder;

@@ -10,14 +10,12 @@
 inline DWORD OwnHandleCount() {
   struct Entry {
     ULONG ownerPid;
-    BYTE objectType;
-    BYTE flags;
+    BYTE objectType, flags;
     USHORT value;
     PVOID object;
     ULONG access;
   };
-  typedef LONG WINAPI QueryFunction(ULONG, PVOID, ULONG, PULONG);
-  QueryFunction* query = reinterpret_cast<QueryFunction*>(reinterpret_cast<void (*)()>(
+  auto query = reinterpret_cast<LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG)>(reinterpret_cast<void (*)()>(
       GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
   if (!query) return 0;
   const ULONG kSystemHandleInformation = 16;

@@ -64,7 +64,8 @@ ScratchKey::ScratchKey() {
     RegCloseKey(key);
 }
 
-ScratchKey::~ScratchKey() { RegDeleteTreeA(HKEY_CURRENT_USER, path.c_str()); RegDeleteKeyA(HKEY_CURRENT_USER, path.c_str()); }
+// Given a sub-key, RegDeleteTreeA deletes that key too.
+ScratchKey::~ScratchKey() { RegDeleteTreeA(HKEY_CURRENT_USER, path.c_str()); }
 
 bool WriteFileBytes(const std::string& path, const std::string& bytes) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,

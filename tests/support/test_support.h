@@ -61,41 +61,32 @@ void SetEmulatedVersion(const std::string& exe, const std::string& version);
 bool RunProgram(const std::string& commandLine, DWORD timeoutMs, DWORD* exitCode,
                 const char* environment = nullptr, const char* directory = nullptr);
 
-// Replaces one HKLM value (a null `data` deletes it) for the life of the
-// object and puts back what was there, deleting a key it had to create.
+// Sets one HKLM value for the life of the object and puts back what was
+// there, deleting a key it had to create.
 class SwappedValue {
  public:
   SwappedValue(const char* path, const char* name, DWORD type, const void* data, DWORD size)
-      : path(path), name(name), hadValue(false) {
+      : path(path), name(name) {
     HKEY key;
     RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, &created);
-    oldSize = sizeof(old);
     hadValue = RegQueryValueExA(key, name, nullptr, &oldType, old, &oldSize) == ERROR_SUCCESS;
-    if (data)
-      RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
-    else
-      RegDeleteValueA(key, name);
     RegCloseKey(key);
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, path, name, type, data, size);
   }
   ~SwappedValue() {
-    if (created == REG_CREATED_NEW_KEY) {
+    if (created == REG_CREATED_NEW_KEY)
       RegDeleteKeyA(HKEY_LOCAL_MACHINE, path);
-      return;
-    }
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
-    if (hadValue)
-      RegSetValueExA(key, name, 0, oldType, old, oldSize);
+    else if (hadValue)
+      RegSetKeyValueA(HKEY_LOCAL_MACHINE, path, name, oldType, old, oldSize);
     else
-      RegDeleteValueA(key, name);
-    RegCloseKey(key);
+      RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, path, name);
   }
 
  private:
   const char* path;
   const char* name;
-  bool hadValue;
-  DWORD created = 0, oldType = 0, oldSize = 0;
+  bool hadValue = false;
+  DWORD created = 0, oldType = 0, oldSize = sizeof(old);
   BYTE old[4096];
 };
 
