@@ -32,18 +32,14 @@ std::string UpdateLine(HWND owner, const char* id, const std::string& inf, const
 }
 std::string CopyLine(const std::string& inf, const char* from) { return "SetupCopyOEMInf " + inf + " " + from + " 1 0 0 0 0 0"; }
 
-// Where the fake setup libraries go: the system folder, a fake newdev.dll
-// beside the program only, or nowhere (the platform's own serve).
-enum Fakes { kSystemFakes, kPlantedNewdev, kNoFakes };
-
-// `program` from the build tree as `as` and the package in one folder, the
-// fakes as `fakes` says; a scratch folder as the temporary one.
+// `program` from the build tree as `as` and the package in one folder,
+// testbin\fakes\<fake> as the device-setup libraries of the system folder
+// (null: the platform's own serve); a scratch folder as the temporary one.
 struct Medium {
-  Medium(const std::string& program, const std::string& as, Fakes fakes = kSystemFakes) {
+  Medium(const std::string& program, const std::string& as, const char* fake = "setupapi.dll") {
     ok = CopyFileA(BuildPath(program).c_str(), folder.File(as).c_str(), FALSE);
     for (const char* name : {"newdev.dll", "setupapi.dll", "cfgmgr32.dll"})
-      ok = ok && (fakes == kNoFakes || (fakes == kPlantedNewdev ? name[0] != 'n' || folder.PlantBeside("setupapi.dll", name)
-                                                                 : folder.AddFake("setupapi.dll", name)));
+      ok = ok && (!fake || folder.AddFake(fake, name));
     for (const char* const* name = kStagedFiles; *name; ++name)
       ok = ok && CopyFileA(BuildPath(std::string("bin\\") + *name).c_str(), folder.File(*name).c_str(), FALSE);
   }
@@ -68,10 +64,12 @@ HWND FindDialog(const std::string& title) {
 
 // Bramcot.exe on the medium, run on a thread of this test, the fake newdev.dll
 // holding its first call until `block` is set; both stale device keys (with a
-// sub-key) exist while the object lives.
+// sub-key) exist while the object lives. `planted`: the platform's own
+// libraries, and the fake newdev.dll beside the program only.
 struct InstallerRun : Medium {
   InstallerRun(const char* newdev, const char* setupapi, bool planted = false)
-      : Medium("bin\\Bramcot.exe", "Bramcot.exe", planted ? kPlantedNewdev : kSystemFakes) {
+      : Medium("bin\\Bramcot.exe", "Bramcot.exe", planted ? nullptr : "setupapi.dll") {
+    ok = ok && (!planted || folder.PlantBeside("setupapi.dll", "newdev.dll"));
     const std::string name = "bramtest_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(GetTickCount());
     block = CreateEventA(nullptr, TRUE, FALSE, name.c_str());
     FakeFolder::Environment environment = Environment(newdev, setupapi);
@@ -258,11 +256,8 @@ TEST(Installer, Unattended) {
     EXPECT_EQ(c.exitCode, exitCode);
 
     std::vector<std::string> log = ReadLines(staging + "install.log");
-    if (c.log.empty()) {
-      EXPECT_TRUE(log.empty());
-      continue;
-    }
-    ASSERT_EQ(c.log.size() + 4, log.size());
+    ASSERT_EQ(c.log.empty() ? 0 : c.log.size() + 4, log.size());
+    if (log.empty()) continue;
     EXPECT_TRUE(std::regex_match(log[0], std::regex("==== \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d Bramcot \\[1\\.02\\], command line: " +
                                                     std::regex_replace(expand(c.arguments), std::regex("[\\\\.\\[\\]]"), "\\$&"))))
         << log[0];
@@ -294,14 +289,6 @@ struct Receiver {
     if (ok) RunProgram(Helper() + " remove " + instance, 30000, &code);
   }
   static std::string Helper() { return "\"" + BuildPath("demobin\\device_helper.exe") + "\""; }
-  // The device's driver key, set once a driver was bound to it.
-  std::string Driver() const {
-    char value[256] = "";
-    DWORD size = sizeof(value);
-    RegGetValueA(HKEY_LOCAL_MACHINE, ("System\\CurrentControlSet\\Enum\\" + instance).c_str(), "Driver", RRF_RT_REG_SZ,
-                 nullptr, value, &size);
-    return value;
-  }
   ScratchFolder scratch;
   bool ok = false;
   std::string instance;
@@ -309,7 +296,8 @@ struct Receiver {
 
 // Help and a bad argument without /quiet: the usage in a message box, then the
 // exit code. With a plugged-in receiver and the platform's own device
-// installer, /quiet binds the driver to it and says "installed".
+// installer, /quiet binds the driver to it: its exit code says "installed"
+// (without the receiver it would say "pre-installed").
 TEST(Installer, UsageAndReceiver) {
   const struct {
     const char* arguments;
@@ -318,12 +306,12 @@ TEST(Installer, UsageAndReceiver) {
   } cases[] = {{"/?", "Usage: Bramcot.exe [/quiet] [/log FILE]", 0},
                {"/bogus", "Unknown argument: /bogus\n\nUsage:", 1639},
                {"/quiet", nullptr, 0}};
+  Receiver receiver;
+  ASSERT_TRUE(receiver.ok);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.arguments);
-    Medium medium("bin\\Bramcot.exe", "Bramcot.exe", kNoFakes);
+    Medium medium("bin\\Bramcot.exe", "Bramcot.exe", nullptr);
     ASSERT_TRUE(medium.ok);
-    Receiver receiver;
-    ASSERT_TRUE(receiver.ok);
     DWORD exitCode = 0xDEAD;
     std::thread runner([&] { medium.folder.Run("Bramcot.exe", c.arguments, medium.Environment("", ""), 60000, &exitCode); });
     if (c.text) {
@@ -336,7 +324,6 @@ TEST(Installer, UsageAndReceiver) {
     }
     runner.join();
     EXPECT_EQ(c.exitCode, exitCode);
-    EXPECT_EQ(!c.text, !receiver.Driver().empty());
   }
 }
 
@@ -365,8 +352,8 @@ TEST(InstallLog, SizeLimit) {
   }
 }
 
-// This program as the host beside the fakes (see main), `library` under
-// newdev.dll and setupapi.dll: the operations' calls and results.
+// This program as the host beside the fakes (see main), `library` as
+// the device-setup libraries: the operations' calls and results.
 TEST(DeviceSetup, Operations) {
   const struct {
     const char* library;
@@ -379,9 +366,8 @@ TEST(DeviceSetup, Operations) {
   };
   for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
     SCOPED_TRACE(testing::Message() << "case " << i);
-    Medium medium("testbin\\installer_test.exe", "installer_host.exe");
-    ASSERT_TRUE(medium.ok && medium.folder.AddFake(cases[i].library, "newdev.dll") &&
-                medium.folder.AddFake(cases[i].library, "setupapi.dll"));
+    Medium medium("testbin\\installer_test.exe", "installer_host.exe", cases[i].library);
+    ASSERT_TRUE(medium.ok);
     DWORD exitCode = 1;
     ASSERT_TRUE(medium.folder.Run("installer_host.exe", "--host", medium.Environment("256", "256"), 60000, &exitCode));
     EXPECT_EQ(0u, exitCode);
