@@ -2,7 +2,6 @@
 
 #include <string.h>
 
-#include <algorithm>
 #include <sstream>
 
 namespace testing_support {
@@ -37,11 +36,9 @@ FakeFolder::~FakeFolder() {
 }
 
 bool FakeFolder::AddFake(const std::string& fake, const std::string& as) {
-  if (std::find(replaced.begin(), replaced.end(), as) == replaced.end()) {
-    if (!CopyFileA(SystemFile(as).c_str(), File(as + ".system").c_str(), FALSE)) return false;
-    replaced.push_back(as);
-    native.push_back(as);
-  }
+  if (!CopyFileA(SystemFile(as).c_str(), File(as + ".system").c_str(), FALSE)) return false;
+  replaced.push_back(as);
+  native.push_back(as);
   return CopyFileA(BuildPath("testbin\\fakes\\" + fake).c_str(), SystemFile(as).c_str(), FALSE) != 0;
 }
 

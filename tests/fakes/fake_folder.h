@@ -30,7 +30,8 @@ class FakeFolder {
   std::string File(const std::string& name) const { return folder.File(name); }
 
   // Copies testbin\fakes\<fake> (e.g. "setupapi.dll", "fake_empty.dll") into the
-  // system folder under the name `as`, keeping the system's own in the folder.
+  // system folder under the name `as`, keeping the system's own in the folder;
+  // once for each name.
   bool AddFake(const std::string& fake, const std::string& as);
   // Copies testbin\fakes\<fake> beside the program under the name `as`: a
   // library the program must never load in place of the system's own.

@@ -51,7 +51,6 @@ TEST(Harness, VersionEmulationPerProgram) {
     DWORD expected;
   } cases[] = {{"winxp", (VER_PLATFORM_WIN32_NT << 16) | 0x0501},
                {"win98", (VER_PLATFORM_WIN32_WINDOWS << 16) | 0x040A},
-               {"nt40", (VER_PLATFORM_WIN32_NT << 16) | 0x0400},
                // The probe carries the installer's manifest, which declares Windows 10.
                {"win10", (VER_PLATFORM_WIN32_NT << 16) | 0x0A00}};
   for (const auto& c : cases) {
@@ -64,12 +63,4 @@ TEST(Harness, VersionEmulationPerProgram) {
     SetEmulatedVersion(exe, "");
     EXPECT_EQ(c.expected, code);
   }
-}
-
-// Without a display Wine cannot create a window.
-TEST(Harness, WindowUnderXvfb) {
-  HWND window = CreateWindowExA(0, "STATIC", "harness", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 100, nullptr,
-                                nullptr, GetModuleHandleA(nullptr), nullptr);
-  ASSERT_NE(nullptr, window);
-  EXPECT_TRUE(DestroyWindow(window));
 }

@@ -4,11 +4,10 @@
 
 namespace testing_support {
 
-// One reservation: the pages for the bytes, then one inaccessible page.
+// One reservation: the pages for the bytes, then one inaccessible page (the
+// 32-bit x86 page is 4 KiB).
 GuardedBytes::GuardedBytes(size_t capacity) {
-  SYSTEM_INFO info;
-  GetSystemInfo(&info);
-  size_t page = info.dwPageSize;
+  const size_t page = 4096;
   size = (capacity + page - 1) / page * page;
   block = static_cast<BYTE*>(VirtualAlloc(nullptr, size + page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
   DWORD old;

@@ -1,7 +1,5 @@
 #include "support/test_support.h"
 
-#include <stdio.h>
-
 namespace testing_support {
 
 namespace {
@@ -9,10 +7,8 @@ namespace {
 LONG counter = 0;
 
 std::string UniqueName(const char* stem) {
-  char name[64];
-  snprintf(name, sizeof(name), "%s-%lu-%ld", stem, GetCurrentProcessId(),
-           InterlockedIncrement(&counter));
-  return name;
+  return std::string(stem) + "-" + std::to_string(GetCurrentProcessId()) + "-" +
+         std::to_string(InterlockedIncrement(&counter));
 }
 
 }  // namespace
@@ -35,23 +31,19 @@ ScratchFolder::ScratchFolder() {
 ScratchFolder::~ScratchFolder() { RemoveFolderTree(path); }
 
 void RemoveFolderTree(const std::string& folder) {
-  std::string base = folder;
-  if (!base.empty() && base.back() != '\\') base += '\\';
+  const std::string base = folder.back() == '\\' ? folder : folder + '\\';
   WIN32_FIND_DATAA data;
   HANDLE find = FindFirstFileA((base + "*").c_str(), &data);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      std::string name = data.cFileName;
-      if (name == "." || name == "..") continue;
-      std::string full = base + name;
-      SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveFolderTree(full);
-      else
-        DeleteFileA(full.c_str());
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
+  for (BOOL found = find != INVALID_HANDLE_VALUE; found; found = FindNextFileA(find, &data)) {
+    const std::string name = data.cFileName, full = base + name;
+    if (name == "." || name == "..") continue;
+    SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+      RemoveFolderTree(full);
+    else
+      DeleteFileA(full.c_str());
   }
+  if (find != INVALID_HANDLE_VALUE) FindClose(find);
   SetFileAttributesA(base.c_str(), FILE_ATTRIBUTE_NORMAL);
   RemoveDirectoryA(base.c_str());
 }
@@ -90,13 +82,11 @@ bool ReadFileBytes(const std::string& path, std::string* bytes) {
 }
 
 void SetEmulatedVersion(const std::string& exe, const std::string& version) {
-  std::string key = "Software\\Wine\\AppDefaults\\" + exe;
-  if (version.empty()) {
+  const std::string key = "Software\\Wine\\AppDefaults\\" + exe;
+  if (version.empty())
     RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
-    return;
-  }
-  RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), "Version", REG_SZ, version.c_str(),
-                  static_cast<DWORD>(version.size() + 1));
+  else
+    RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), "Version", REG_SZ, version.c_str(), DWORD(version.size() + 1));
 }
 
 bool RunProgram(const std::string& commandLine, DWORD timeoutMs, DWORD* exitCode, const char* environment,
