@@ -25,11 +25,8 @@ std::string EnvironmentBlock(const FakeFolder::Environment& added) {
 
 }  // namespace
 
-static std::string SystemFile(const std::string& name) {
-  char folder[MAX_PATH];
-  GetSystemDirectoryA(folder, MAX_PATH);
-  return std::string(folder) + "\\" + name;
-}
+// The prefix's system folder, where the program under test looks for them.
+static std::string SystemFile(const std::string& name) { return "C:\\windows\\system32\\" + name; }
 
 FakeFolder::~FakeFolder() {
   for (const std::string& name : replaced) CopyFileA(File(name + ".system").c_str(), SystemFile(name).c_str(), FALSE);

@@ -6,11 +6,8 @@
 
 #include <windows.h>
 
-// Exports come under their plain names (the fakes link with --kill-at). A
-// stub exists only to be bound, never called: each returns a number of its
-// own, so that no two share an address.
+// Exports come under their plain names (the fakes link with --kill-at).
 #define FAKE_EXPORT extern "C" __declspec(dllexport)
-#define FAKE_STUB(name) FAKE_EXPORT int name(void) { return __COUNTER__; }
 
 // Appends one formatted line (at most 2 KiB) to FAKE_LOG.
 void FakeLog(const char* format, ...);

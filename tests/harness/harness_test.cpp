@@ -49,8 +49,7 @@ TEST(Harness, VersionEmulationPerProgram) {
   const struct {
     const char* version;
     DWORD expected;
-  } cases[] = {{"winxp", (VER_PLATFORM_WIN32_NT << 16) | 0x0501},
-               {"win98", (VER_PLATFORM_WIN32_WINDOWS << 16) | 0x040A},
+  } cases[] = {{"win98", (VER_PLATFORM_WIN32_WINDOWS << 16) | 0x040A},
                // The probe carries the installer's manifest, which declares Windows 10.
                {"win10", (VER_PLATFORM_WIN32_NT << 16) | 0x0A00}};
   for (const auto& c : cases) {

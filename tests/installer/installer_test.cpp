@@ -182,13 +182,10 @@ TEST(Installer, CommandLine) {
   } cases[] = {
       {" \t/log x.log ", CommandLine::kDialog, 0, "x.log", ""},
       {"-QUIET /Log \"C:\\a b\\x.log\"", CommandLine::kQuiet, 1, "C:\\a b\\x.log", ""},
-      {"/?  /quiet", CommandLine::kUsage, 1, "", ""},
-      {"/x /quiet /y", CommandLine::kBad, 1, "", "/x"},
-      {"/quiet /quiet", CommandLine::kBad, 1, "", "/quiet"},
-      {"/quiet /log", CommandLine::kBad, 1, "", "/log"},
+      {"/?  /quiet", CommandLine::kUsage, 1, "", ""}, {"/x /quiet /y", CommandLine::kBad, 1, "", "/x"},
+      {"/quiet /quiet", CommandLine::kBad, 1, "", "/quiet"}, {"/quiet /log", CommandLine::kBad, 1, "", "/log"},
       {"/log " + path259, CommandLine::kDialog, 0, path259, ""},
-      {"/log " + path259 + "l /quiet", CommandLine::kBad, 1, "", "/log"},
-      {"\"\"", CommandLine::kBad, 0, "", "\"\""},
+      {"/log " + path259 + "l /quiet", CommandLine::kBad, 1, "", "/log"}, {"\"\"", CommandLine::kBad, 0, "", "\"\""},
   };
   for (const auto& c : cases) {
     CommandLine line;
@@ -203,7 +200,7 @@ TEST(Installer, CommandLine) {
 // Bramcot.exe /quiet beside the fakes: no window, the outcome's exit code, the
 // device calls without an owner and with nobody to answer, and each step in
 // install.log (and in the /log file, line for line). "$S" stands for the
-// staging folder, "$P" for the program's.
+// staging folder.
 TEST(Installer, Unattended) {
   const std::vector<std::string> copied = {"copy RTL2831UBDA.inf: done", "copy RTL2831UBDA.sys: done",
                                            "copy RTL2831UUSB.sys: done"};
@@ -228,8 +225,7 @@ TEST(Installer, Unattended) {
         "outcome: pre-installed"}},
       {"/quiet", "1", "1", "Coldrune.dll", 1,
        {copied[0], copied[1], copied[2], "copy Coldrune.dll: error 2: File not found.",
-        "message: Can't install new DVB-T driver.", "outcome: failed"}},
-      {"/quiet /x", "1", "1", nullptr, 1639, {}},
+        "message: Can't install new DVB-T driver.", "outcome: failed"}}, {"/quiet /x", "1", "1", nullptr, 1639, {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.arguments);
