@@ -48,12 +48,9 @@ void RemoveFolderTree(const std::string& folder) {
   RemoveDirectoryA(base.c_str());
 }
 
-ScratchKey::ScratchKey() {
-  path = "Software\\Bramcot Tests\\" + UniqueName("key");
+ScratchKey::ScratchKey() : path("Software\\Bramcot Tests\\" + UniqueName("key")) {
   HKEY key;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                      nullptr) == ERROR_SUCCESS)
-    RegCloseKey(key);
+  if (RegCreateKeyA(HKEY_CURRENT_USER, path.c_str(), &key) == ERROR_SUCCESS) RegCloseKey(key);
 }
 
 // Given a sub-key, RegDeleteTreeA deletes that key too.
