@@ -1,7 +1,8 @@
 // The few platform names the pure sources use, for their native build:
 // fixed-width integer types of the 32-bit platform, 16-bit UTF-16 units and
-// the template, window-style and version constants they use. Nothing else of the platform
-// exists here, so a platform call in a pure source fails to compile.
+// the template, window-style and version constants they use. Nothing else of
+// the platform exists here, so a platform call in a pure source fails to
+// compile.
 #ifndef TESTS_NATIVE_INCLUDE_WINDOWS_H_
 #define TESTS_NATIVE_INCLUDE_WINDOWS_H_
 
