@@ -275,14 +275,23 @@ struct Receiver {
     if (ok) RunProgram(Helper() + " remove " + instance, 30000, &code);
   }
   static std::string Helper() { return "\"" + BuildPath("demobin\\device_helper.exe") + "\""; }
+  // The device's driver key, set once a driver was bound to it.
+  std::string Driver() const {
+    char value[256] = "";
+    DWORD size = sizeof(value);
+    RegGetValueA(HKEY_LOCAL_MACHINE, ("System\\CurrentControlSet\\Enum\\" + instance).c_str(), "Driver",
+                 RRF_RT_REG_SZ, nullptr, value, &size);
+    return value;
+  }
   bool ok = false;
   std::string instance;
 };
 
 // Help and a bad argument without /quiet: the usage in a message box, then the
 // exit code. With a plugged-in receiver and the platform's own device
-// installer, /quiet binds the driver to it: its exit code says "installed"
-// (without the receiver it would say "pre-installed").
+// installer, /quiet binds the driver to it and says "installed". Wine's
+// device installer answers TRUE also for an ID no device has, so only the
+// device's driver key shows the binding.
 TEST(Installer, UsageAndReceiver) {
   const struct {
     const char* arguments;
@@ -303,6 +312,7 @@ TEST(Installer, UsageAndReceiver) {
     }
     runner.join();
     EXPECT_EQ(c.exitCode, exitCode);
+    EXPECT_EQ(!c.text, !receiver.Driver().empty());
   }
 }
 
