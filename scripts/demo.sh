@@ -153,6 +153,13 @@ calls=$(awk '
 loaded=$(grep -m1 -oE 'Loaded L"[^"]*Coldrune\.dll"' "$WORK/trace.log" 2>/dev/null | sed -E 's/Loaded L"(.*)"/\1/; s/\\\\/\\/g')
 started=$(tr -d '\r' < "$WORK/started.log" 2>/dev/null)
 
+# An administrator's run: no window, the outcome as the exit code, the log
+# also where asked for.
+step "running D:\\Bramcot.exe /quiet /log (unattended)"
+run 'D:\Bramcot.exe' /quiet /log "$(wine_path "$WORK/quiet.log")" 2>/dev/null
+QUIET_EXIT=$?
+quiet_log=$(tr -d '\r' < "$WORK/quiet.log" 2>/dev/null)
+
 cp "$WORK/1-dialog.png" "$WORK/2-message.png" "$WORK/3-dialog-144dpi.png" "$OUT/" 2>/dev/null
 {
     echo "Bramcot demo, $(date -u '+%Y-%m-%d %H:%M UTC')"
@@ -166,6 +173,9 @@ cp "$WORK/1-dialog.png" "$WORK/2-message.png" "$WORK/3-dialog-144dpi.png" "$OUT/
     echo
     echo "The install log ($(basename "$STAGED")\\install.log):"
     echo "${install_log:-    none}" | sed 's/^/    /'
+    echo
+    echo "D:\\Bramcot.exe /quiet /log FILE: exit code $QUIET_EXIT; FILE holds:"
+    echo "${quiet_log:-    nothing}" | sed 's/^/    /'
     echo
     echo "Driver store entry for the receiver (C:\\windows\\inf): ${store:-none}"
     echo
@@ -194,6 +204,7 @@ check "the success message" '[ "$MESSAGE" = "Your new DVB-T driver was successfu
 check "exit code 0" '[ "$EXIT" = 0 ]'
 check "four staged files" '[ "$(echo "$staged_files" | grep -c .)" = 4 ]'
 check "the install log tells the outcome" 'echo "$install_log" | grep -qx "outcome: installed"'
+check "the unattended run: exit code 0 and its log" '[ "$QUIET_EXIT" = 0 ] && echo "$quiet_log" | grep -qx "outcome: installed"'
 check "the package in the driver store" '[ -n "$store" ]'
 check "the co-installer called for DIF_INSTALLINTERFACES" 'echo "$calls" | grep -q "Callback(0x20 "'
 check "the co-installer called for DIF_NEWDEVICEWIZARD_FINISHINSTALL" 'echo "$calls" | grep -q "Callback(0x1e "'
