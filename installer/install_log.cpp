@@ -25,6 +25,12 @@ void InstallLog::Open(const char* path) {
   // writer of the same file.
   slot->Reset(CreateFileA(path, FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                           nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+  // The same file under another name is written once.
+  BY_HANDLE_FILE_INFORMATION first, second;
+  if (slot == &files[1] && slot->Valid() && GetFileInformationByHandle(files[0].Get(), &first) &&
+      GetFileInformationByHandle(slot->Get(), &second) && first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+      first.nFileIndexHigh == second.nFileIndexHigh && first.nFileIndexLow == second.nFileIndexLow)
+    slot->Reset();
   SetLastError(error);
 }
 

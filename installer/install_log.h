@@ -24,8 +24,9 @@ class InstallLog {
   // Opens `path` for appending (created when absent) as one more file to
   // write to, at most two. A file of kSizeLimit bytes or more is first moved
   // to `path` + ".old", replacing an earlier one, or emptied when it cannot
-  // be moved. A null or empty path, or a file that cannot be opened, is left
-  // out. The thread's last error is kept.
+  // be moved. A null or empty path, a file that cannot be opened, or the
+  // file already open under another name, is left out. The thread's last
+  // error is kept.
   void Open(const char* path);
   // 1 while some file is open.
   int Active() const { return files[0].Valid() || files[1].Valid(); }

@@ -318,7 +318,8 @@ TEST(Installer, UsageAndReceiver) {
 
 // A log that reached its limit is moved aside, replacing an older one, before
 // the run's first line, or emptied when it cannot be (a folder stands in the
-// way); one byte short of it, the run is appended.
+// way); one byte short of it, the run is appended. A second name for the same
+// file adds no second copy of each line.
 TEST(InstallLog, SizeLimit) {
   const struct {
     DWORD size;
@@ -332,6 +333,7 @@ TEST(InstallLog, SizeLimit) {
     {
       InstallLog log;
       log.Open(path.c_str());
+      log.Open(folder.File("INSTALL.LOG").c_str());  // the same file: written once
       log.Line("run %d", 2);
     }
     std::string now, moved;
