@@ -18,6 +18,14 @@ CrashReporter* activeReporter = nullptr;
 
 }  // namespace
 
+int FormatSystemOsLine(char* buffer, size_t size, const OsRules& rules, OSVERSIONINFOA* version) {
+  memset(version, 0, sizeof(*version));
+  version->dwOSVersionInfoSize = sizeof(*version);
+  GetVersionExA(version);
+  char name[kOsNameSize];
+  return FormatOsLine(buffer, size, ComposeOsName(name, ClassifyOsExtended(rules), rules), *version);
+}
+
 CrashReporter::CrashReporter(const CrashRules& reportRules)
     : rules(reportRules), mode(0), dump(debugHelp), replacedFilter(nullptr), filterInstalled(0), prepared(0),
       reporterThread(nullptr), reporterThreadId(0), requestEvent(nullptr), progressEvent(nullptr),
@@ -225,14 +233,7 @@ void CrashReporter::Prepare() {
     if (strcmp(whole[1], fallbackBase)) fallbackBase[0] = 0;
   }
 
-  OSVERSIONINFOA version;
-  memset(&version, 0, sizeof(version));
-  version.dwOSVersionInfoSize = sizeof(version);
-  GetVersionExA(&version);
-  ntFamily = (version.dwPlatformId & 2) != 0;
   ProcessorInfo processors(rules.os);
-  char osName[kOsNameSize];
-  const char* name = ComposeOsName(osName, ClassifyOsExtended(rules.os), rules.os);
 
   // The three texts and the clock carry over from one processor to the next.
   TextString processorName;
@@ -244,7 +245,9 @@ void CrashReporter::Prepare() {
     systemLength += BoundedFormat(systemLines + systemLength, size - systemLength, "\r\n%s %s %s %u Mhz",
                                   processorName.Buffer(), vendor.Buffer(), identifier.Buffer(), (unsigned)mhz);
   }
-  systemLength += FormatOsLine(systemLines + systemLength, size - systemLength, name, version);
+  OSVERSIONINFOA version;
+  systemLength += FormatSystemOsLine(systemLines + systemLength, size - systemLength, rules.os, &version);
+  ntFamily = (version.dwPlatformId & 2) != 0;
   systemLength += BoundedFormat(systemLines + systemLength, size - systemLength, "%s Ansi\r\n",
                                 IsWow64() == 1 ? "x86 WOW64" : "x86");
 

@@ -14,6 +14,11 @@
 #include "crash/error_report_registration.h"
 #include "crash/minidump.h"
 
+// The running system's line as the report prints it (FormatOsLine, line
+// breaks included), classified under `rules`; `version` receives what
+// GetVersionExA gave.
+int FormatSystemOsLine(char* buffer, size_t size, const OsRules& rules, OSVERSIONINFOA* version);
+
 class CrashReporter {
  public:
   // Configure(0x1F0000): installs CrashFilter and starts the reporter

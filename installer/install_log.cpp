@@ -4,7 +4,7 @@
 #include <string.h>
 
 #include "crash/crash_formats.h"
-#include "sysinfo/os_identity.h"
+#include "crash/crash_reporter.h"
 #include "installer/installer_rules.h"
 #include "ui/module_file.h"
 
@@ -69,13 +69,8 @@ void InstallLog::Header(const char* commandLine) {
        now.wMinute, now.wSecond, program, commandLine && *commandLine ? commandLine : "(none)");
 
   OSVERSIONINFOA version;
-  memset(&version, 0, sizeof(version));
-  version.dwOSVersionInfoSize = sizeof(version);
-  GetVersionExA(&version);
-  char name[kOsNameSize];
   char line[kOsNameSize + 200];
-  FormatOsLine(line, sizeof(line), ComposeOsName(name, ClassifyOsExtended(kInstallerOsRules), kInstallerOsRules),
-               version);
+  FormatSystemOsLine(line, sizeof(line), kInstallerOsRules, &version);
   // The report's line stands between line breaks; here it has a name.
   line[strcspn(line + 2, "\r\n") + 2] = 0;
   Line("system: %s", line + 2);

@@ -1,7 +1,6 @@
 #include <windows.h>
 
-#include <stdio.h>
-
+#include "crash/crash_formats.h"
 #include "crash/crash_reporter.h"
 #include "installer/command_line.h"
 #include "installer/install_sequence.h"
@@ -46,7 +45,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
       // Unattended, nobody could dismiss the usage: the exit code tells.
       if (!line.quiet) {
         char text[1024];
-        snprintf(text, sizeof(text), "Unknown argument: %s\n\n%s", line.badArgument, kUsageText);
+        BoundedFormat(text, sizeof(text), "Unknown argument: %s\n\n%s", line.badArgument, kUsageText);
         MessageBoxA(nullptr, text, kMessageCaption, MB_OK | MB_ICONEXCLAMATION);
       }
       return kExitBadCommandLine;
